@@ -1,0 +1,12 @@
+#include "sim/units/standard_units.h"
+
+#include "sim/core/chip.h"
+#include "sim/units/system_unit.h"
+
+namespace zev::sim {
+
+void AddStandardUnits(Chip& chip) {
+  chip.AddUnit<SystemUnit>();
+}
+
+}  // namespace zev::sim
