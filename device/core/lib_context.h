@@ -43,6 +43,10 @@ struct LibContext {
   HdmiAudioSettings gHdmiAudio{};
   uint32_t dwAudioFs = 0;
 
+  // I2C transfer mechanism chosen by the last successful VgaI2cInit (0 plain FIFO,
+  // 1 old assist, 2 new assist).
+  uint32_t I2cAssistMode = 0;
+
   bool IsUtility() const { return variant == Variant::Utility; }
 };
 
