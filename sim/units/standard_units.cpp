@@ -1,12 +1,14 @@
 #include "sim/units/standard_units.h"
 
 #include "sim/core/chip.h"
+#include "sim/units/eeprom_unit.h"
 #include "sim/units/system_unit.h"
 
 namespace zev::sim {
 
 void AddStandardUnits(Chip& chip) {
   chip.AddUnit<SystemUnit>();
+  chip.AddUnit<EepromUnit>();
 }
 
 }  // namespace zev::sim
