@@ -36,7 +36,9 @@ bool Restore(UsbDevice* dev, const ProbeBytes& kept) { return WriteProbeBytes(de
 
 void ReportImplausibleReadBack(UsbDevice* dev, const ProbeBytes& r) {
   if (r[0] != 0xAA && r[0] != 0x55 && r[0] != 0x44) DevPrintf(dev, "ERROR! LanGetE2pSize2() writng to offset zero\n");
-  if (r[1] != 0xAA && r[1] != 0x55) DevPrintf(dev, "ERROR! LanGetE2pSize2() writing to offset 0x100\n");
+  // 0x44 at 0x100: on a 128-byte part all three addresses are cell 0, written last
+  // with 0x44.
+  if (r[1] != 0xAA && r[1] != 0x55 && r[1] != 0x44) DevPrintf(dev, "ERROR! LanGetE2pSize2() writing to offset 0x100\n");
   if (r[2] != 0xAA && r[2] != 0x44) DevPrintf(dev, "ERROR! LanGetE2pSize2() writing to offset 0x80\n");
 }
 
@@ -68,11 +70,13 @@ uint32_t LanGetE2pSize2(UsbDevice* dev) {
   }
   ReportImplausibleReadBack(dev, readBack);
 
+  // 0x080 aliasing 0x000 is checked first: on a 128-byte part 0x100 aliases 0x000
+  // as well, and that part would otherwise pass for a 256-byte one.
   uint32_t size = 512;
-  if (readBack[0] == readBack[1]) {
-    size = 256;
-  } else if (readBack[0] == readBack[2]) {
+  if (readBack[0] == readBack[2]) {
     size = 128;
+  } else if (readBack[0] == readBack[1]) {
+    size = 256;
   }
 
   if (!Restore(dev, kept)) {

@@ -68,7 +68,8 @@ void EepromUnit::Start(uint32_t word) {
       break;
   }
   busyUntilUs_ = chip().NowUs() + duration;
-  if (commandsHang) hung_ = true;
+  if (hangAfterCommands == 0) hung_ = true;
+  if (hangAfterCommands >= 0) --hangAfterCommands;
 }
 
 void EepromUnit::Program(uint32_t cell, uint8_t value) {

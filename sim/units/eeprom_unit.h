@@ -38,10 +38,11 @@ class EepromUnit final : public Unit {
   static constexpr uint64_t kWriteUs = 2000;
   static constexpr uint64_t kEraseAllUs = 6000;
 
-  // Faults: the busy bit reads 1 and no command is taken; every command started from
-  // now on keeps the bit set until power-up; cells that neither program nor erase.
+  // Faults: the busy bit reads 1 and no command is taken; the controller hangs (busy
+  // until power-up) on the command after the next N ones (-1: never); cells that
+  // neither program nor erase.
   bool stuckBusy = false;
-  bool commandsHang = false;
+  int hangAfterCommands = -1;
   std::set<uint32_t> deadCells;
 
  private:
