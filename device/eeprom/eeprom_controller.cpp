@@ -15,24 +15,18 @@ struct CommandLines {
   const char* timeout;
 };
 
-constexpr CommandLines kReadByteLines = {
-    "ERROR:  EepromReadByte(), E2P busy at entry, bad E2PCMD=0x%08lX, bye.\n",
-    "EepromReadByte() timed out reading byte, E2P_CMD=0x%08lX\n"};
-constexpr CommandLines kReadBlockLines = {
-    "ERROR:  GfxEepromReadBlock(), E2P busy at entry, bad E2PCMD=0x%08lX, bye.\n",
-    "EepromReadBlock() timed out reading byte, E2P_CMD=0x%08lX\n"};
-constexpr CommandLines kWriteByteLines = {
-    "ERROR:  EepromWriteByte(), E2P busy at entry, bad E2PCMD=0x%08lX, bye.\n",
-    "EepromWriteByte() timed out writing byte, E2P_CMD=0x%08lX\n"};
-constexpr CommandLines kErWrEnLines = {
-    "ERROR:  GfxEepromErWrEn(), E2P busy at entry, bad E2PCMD=0x%08lX, bye.\n",
-    "GfxEepromErWrEn():  timed out after EWEN, E2P_CMD=0x%08lX, bye\n"};
-constexpr CommandLines kErWrDisLines = {
-    "ERROR:  GfxEepromErWrDis(), E2P busy at entry, bad E2PCMD=0x%08lX, bye.\n",
-    "GfxEepromErWrDis():  timed out after EWDS, E2P_CMD=0x%08lX, bye\n"};
-constexpr CommandLines kEraseAllLines = {
-    "ERROR:  GfxEepromEraseAll(), E2P busy at entry, bad E2PCMD=0x%08lX, bye.\n",
-    "GfxEepromEraseAll():  timed out after ERAL, E2P_CMD=0x%08lX, bye\n"};
+constexpr CommandLines kReadByteLines = {"ERROR:  EepromReadByte(), E2P busy at entry, bad E2PCMD=0x%08lX, bye.\n",
+                                         "EepromReadByte() timed out reading byte, E2P_CMD=0x%08lX\n"};
+constexpr CommandLines kReadBlockLines = {"ERROR:  GfxEepromReadBlock(), E2P busy at entry, bad E2PCMD=0x%08lX, bye.\n",
+                                          "EepromReadBlock() timed out reading byte, E2P_CMD=0x%08lX\n"};
+constexpr CommandLines kWriteByteLines = {"ERROR:  EepromWriteByte(), E2P busy at entry, bad E2PCMD=0x%08lX, bye.\n",
+                                          "EepromWriteByte() timed out writing byte, E2P_CMD=0x%08lX\n"};
+constexpr CommandLines kErWrEnLines = {"ERROR:  GfxEepromErWrEn(), E2P busy at entry, bad E2PCMD=0x%08lX, bye.\n",
+                                       "GfxEepromErWrEn():  timed out after EWEN, E2P_CMD=0x%08lX, bye\n"};
+constexpr CommandLines kErWrDisLines = {"ERROR:  GfxEepromErWrDis(), E2P busy at entry, bad E2PCMD=0x%08lX, bye.\n",
+                                        "GfxEepromErWrDis():  timed out after EWDS, E2P_CMD=0x%08lX, bye\n"};
+constexpr CommandLines kEraseAllLines = {"ERROR:  GfxEepromEraseAll(), E2P busy at entry, bad E2PCMD=0x%08lX, bye.\n",
+                                         "GfxEepromEraseAll():  timed out after ERAL, E2P_CMD=0x%08lX, bye\n"};
 
 // Prints `line` with the current E2P_CMD value (the value of a failed read is the
 // read-failure marker).

@@ -39,23 +39,37 @@ bool Overlap(uint32_t aStart, uint32_t aLength, uint32_t bStart, uint32_t bLengt
   return aStart < bStart + bLength && bStart < aStart + aLength;
 }
 
-// Every locator of the layout, for overlap checks.
-constexpr uint32_t kAllLocators[] = {
-    layout::StringLocator(1), layout::StringLocator(2), layout::StringLocator(3), layout::StringLocator(4),
-    layout::StringLocator(5), layout::kBosLocator,      layout::kSsDeviceLocator, layout::kSsConfigLocator,
-    layout::kHsDeviceLocator, layout::kHsConfigLocator, layout::kFsDeviceLocator, layout::kFsConfigLocator};
+// Every locator of the layout, with the name messages use.
+struct NamedLocator {
+  uint32_t offset;
+  const char* name;
+};
+constexpr NamedLocator kLocators[] = {
+    {layout::StringLocator(1), "manufacturer string locator"},
+    {layout::StringLocator(2), "product string locator"},
+    {layout::StringLocator(3), "serial-number string locator"},
+    {layout::StringLocator(4), "configuration string locator"},
+    {layout::StringLocator(5), "interface string locator"},
+    {layout::kBosLocator, "BOS locator"},
+    {layout::kSsDeviceLocator, "SuperSpeed device locator"},
+    {layout::kSsConfigLocator, "SuperSpeed configuration locator"},
+    {layout::kHsDeviceLocator, "high-speed device locator"},
+    {layout::kHsConfigLocator, "high-speed configuration locator"},
+    {layout::kFsDeviceLocator, "full-speed device locator"},
+    {layout::kFsConfigLocator, "full-speed configuration locator"},
+};
 
 // The serial number is rewritten in place, so no other descriptor may share its bytes.
 bool SerialNumberStandsAlone(const EepromImage& image, std::string* error) {
   const uint32_t serialLocator = layout::StringLocator(layout::kSerialNumberString);
   EepromLocator serial;
   if (!image.ReadLocator(serialLocator, &serial, error)) return false;
-  for (uint32_t other : kAllLocators) {
+  for (const NamedLocator& named : kLocators) {
+    const uint32_t other = named.offset;
     EepromLocator locator;
     if (other == serialLocator || !image.ReadLocator(other, &locator, error) || locator.length == 0) continue;
     if (Overlap(serial.ByteOffset(), serial.length, locator.ByteOffset(), locator.length)) {
-      return Fail(error, "%s shares bytes with the %s", LocatorName(serialLocator).c_str(),
-                  LocatorName(other).c_str());
+      return Fail(error, "%s shares bytes with the %s", LocatorName(serialLocator).c_str(), LocatorName(other).c_str());
     }
   }
   return true;
@@ -77,20 +91,8 @@ uint32_t ConfigLocator(EepromSpeed speed) {
 
 std::string LocatorName(uint32_t locatorOffset) {
   const char* name = "locator";
-  switch (locatorOffset) {
-    case layout::StringLocator(1): name = "manufacturer string locator"; break;
-    case layout::StringLocator(2): name = "product string locator"; break;
-    case layout::StringLocator(3): name = "serial-number string locator"; break;
-    case layout::StringLocator(4): name = "configuration string locator"; break;
-    case layout::StringLocator(5): name = "interface string locator"; break;
-    case layout::kBosLocator: name = "BOS locator"; break;
-    case layout::kSsDeviceLocator: name = "SuperSpeed device locator"; break;
-    case layout::kSsConfigLocator: name = "SuperSpeed configuration locator"; break;
-    case layout::kHsDeviceLocator: name = "high-speed device locator"; break;
-    case layout::kHsConfigLocator: name = "high-speed configuration locator"; break;
-    case layout::kFsDeviceLocator: name = "full-speed device locator"; break;
-    case layout::kFsConfigLocator: name = "full-speed configuration locator"; break;
-    default: break;
+  for (const NamedLocator& named : kLocators) {
+    if (named.offset == locatorOffset) name = named.name;
   }
   char text[80];
   std::snprintf(text, sizeof text, "%s (0x%02X)", name, locatorOffset);
@@ -164,15 +166,14 @@ bool EepromImage::LocateChecked(uint32_t locatorOffset, uint8_t type, std::span<
   std::span<const uint8_t> d;
   if (!Locate(locatorOffset, &d, error)) return false;
   if (d.size() < 2 || d[1] != type) {
-    return Fail(error, "%s: expected descriptor type 0x%02X, found 0x%02X", LocatorName(locatorOffset).c_str(),
-                type, d.size() < 2 ? 0u : d[1]);
+    return Fail(error, "%s: expected descriptor type 0x%02X, found 0x%02X", LocatorName(locatorOffset).c_str(), type,
+                d.size() < 2 ? 0u : d[1]);
   }
   *descriptor = d;
   return true;
 }
 
-bool EepromImage::DeviceDescriptor(EepromSpeed speed, std::span<const uint8_t>* descriptor,
-                                   std::string* error) const {
+bool EepromImage::DeviceDescriptor(EepromSpeed speed, std::span<const uint8_t>* descriptor, std::string* error) const {
   const uint32_t locator = DeviceLocator(speed);
   std::span<const uint8_t> d;
   if (!LocateChecked(locator, kDeviceType, &d, error)) return false;
@@ -198,11 +199,10 @@ bool EepromImage::ConfigBlock(EepromSpeed speed, std::span<const uint8_t>* block
     return Fail(error, "%s: not a configuration descriptor followed by an interface descriptor", name.c_str());
   }
   if (U16(d, 2) != expected + kInsertedEndpointBytes) {
-    return Fail(error, "%s: wTotalLength %u, expected %zu", name.c_str(), U16(d, 2),
-                expected + kInsertedEndpointBytes);
+    return Fail(error, "%s: wTotalLength %u, expected %zu", name.c_str(), U16(d, 2), expected + kInsertedEndpointBytes);
   }
-  if (superSpeed && (d[18] != 6 || d[19] != kSsEndpointCompanionType || d[24] != 6 ||
-                     d[25] != kSsEndpointCompanionType)) {
+  if (superSpeed &&
+      (d[18] != 6 || d[19] != kSsEndpointCompanionType || d[24] != 6 || d[25] != kSsEndpointCompanionType)) {
     return Fail(error, "%s: the two SuperSpeed endpoint companions are missing", name.c_str());
   }
   *block = d;
@@ -220,8 +220,7 @@ bool EepromImage::Bos(std::span<const uint8_t>* bos, std::string* error) const {
   std::span<const uint8_t> d;
   if (!LocateChecked(layout::kBosLocator, kBosType, &d, error)) return false;
   if (d.size() < 5 || d[0] != 5 || U16(d, 2) != d.size()) {
-    return Fail(error, "%s: BOS header and wTotalLength disagree with the locator length %zu", name.c_str(),
-                d.size());
+    return Fail(error, "%s: BOS header and wTotalLength disagree with the locator length %zu", name.c_str(), d.size());
   }
   // The device capabilities must fill the rest exactly.
   size_t offset = 5;

@@ -59,9 +59,9 @@ struct Cfg0BitPreset {
   uint32_t regBit;
 };
 inline constexpr Cfg0BitPreset kCfg0Presets[] = {
-    {0, USB_CFG, 1},      {1, USB_CFG, 3},  {2, USB_CFG, 4},  {3, USB_CFG, 2},  {4, USB_CFG, 5},
-    {5, USB_CFG, 6},      {6, EXT_RST_CFG, 0}, {7, HW_CFG, 5}, {8, LED_CFG0, 0}, {9, LED_CFG0, 2},
-    {10, LED_CFG0, 3},    {11, HW_CFG, 6},  {12, USB_CFG, 13}, {13, CPM_CTL, 1},
+    {0, USB_CFG, 1},   {1, USB_CFG, 3},     {2, USB_CFG, 4},   {3, USB_CFG, 2},  {4, USB_CFG, 5},
+    {5, USB_CFG, 6},   {6, EXT_RST_CFG, 0}, {7, HW_CFG, 5},    {8, LED_CFG0, 0}, {9, LED_CFG0, 2},
+    {10, LED_CFG0, 3}, {11, HW_CFG, 6},     {12, USB_CFG, 13}, {13, CPM_CTL, 1},
 };
 
 // A 32-bit image word that presets a register (the bits under `mask`).

@@ -82,7 +82,8 @@ TEST(EepromController, UnpluggedReportsTheReadFailureMarkerAsBusy) {
       rig.adapter().Unplug();
       EXPECT_FALSE(c.call(dev)) << c.routine;
       // An adapter that does not answer is no busy controller to the erase: it fails quietly.
-      const std::string expected = std::string(c.routine) == "GfxEepromEraseAll" ? "" : Replace(c.lines, "{V}", library.marker);
+      const std::string expected =
+          std::string(c.routine) == "GfxEepromEraseAll" ? "" : Replace(c.lines, "{V}", library.marker);
       EXPECT_EQ(rig.Diag(), expected) << c.routine;
       EXPECT_TRUE(rig.trace().Writes().empty()) << c.routine;
     }
@@ -97,10 +98,20 @@ TEST(EepromController, HungCommandTimesOutAfter100msWithTheWaitLinesFirst) {
     uint32_t command;
     const char* lines;
   } cases[] = {
-      {"EepromReadByte", [](UsbDevice* d) { uint8_t b; return EepromReadByte(d, 0x10, &b); }, 0x80000010,
+      {"EepromReadByte",
+       [](UsbDevice* d) {
+         uint8_t b;
+         return EepromReadByte(d, 0x10, &b);
+       },
+       0x80000010,
        "  E2P_CMD=0x80000010, E2P_DATA=0x0000005A\n"
        "EepromReadByte() timed out reading byte, E2P_CMD=0x80000010\n"},
-      {"EepromReadBlock", [](UsbDevice* d) { uint8_t b[4]; return EepromReadBlock(d, 0x10, b, 4); }, 0x80000010,
+      {"EepromReadBlock",
+       [](UsbDevice* d) {
+         uint8_t b[4];
+         return EepromReadBlock(d, 0x10, b, 4);
+       },
+       0x80000010,
        "  E2P_CMD=0x80000010, E2P_DATA=0x0000005A\n"
        "EepromReadBlock() timed out reading byte, E2P_CMD=0x80000010\n"},
       {"EepromWriteByte", [](UsbDevice* d) { return EepromWriteByte(d, 0x21, 0x3C); }, 0xB0000021,
@@ -231,7 +242,10 @@ TEST(EepromController, AddressesBeyondTheControllerAreRefusedBeforeAnyTransfer) 
     std::function<bool()> call;
     const char* line;
   } cases[] = {
-      {[&] { uint8_t b; return EepromReadByte(dev, 0x200, &b); },
+      {[&] {
+         uint8_t b;
+         return EepromReadByte(dev, 0x200, &b);
+       },
        "ERROR:  EepromReadByte(), addr=0x200 count=1 beyond the EEPROM addresses, bye.\n"},
       {[&] { return EepromWriteByte(dev, 0x10000000, 1); },
        "ERROR:  EepromWriteByte(), addr=0x10000000 count=1 beyond the EEPROM addresses, bye.\n"},

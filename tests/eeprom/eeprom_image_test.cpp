@@ -136,7 +136,11 @@ TEST(EepromImage, BadImagesGetAClearError) {
        "the image holds 513 bytes, more than the 512-byte EEPROM"},
       {"meant for a larger part", test, 256, [](auto&) {}, "the image holds 512 bytes, more than the 256-byte EEPROM"},
       {"no such part", test, 1024, [](auto&) {}, "EEPROM parts hold 128, 256 or 512 bytes, not 1024"},
-      {"locator past the end", test, 512, [](auto& b) { b[0x46] = 18; b[0x47] = 0xFF; },
+      {"locator past the end", test, 512,
+       [](auto& b) {
+         b[0x46] = 18;
+         b[0x47] = 0xFF;
+       },
        "full-speed device locator (0x46) points to 0x1FE..0x20F, past the 512-byte image"},
       {"locator into the header", test, 512, [](auto& b) { b[0x49] = 0x10; },
        "full-speed configuration locator (0x48) points to 0x020, inside the fixed header"},
@@ -154,7 +158,11 @@ TEST(EepromImage, BadImagesGetAClearError) {
        "SuperSpeed configuration locator (0x40): the two SuperSpeed endpoint companions are missing"},
       {"string bLength", test, 512, [&](auto& b) { at(0x36, 0)(b) = 18; },
        "serial-number string locator (0x36): length 20 and bLength 18 disagree or are odd"},
-      {"odd string", test, 512, [&](auto& b) { b[0x38] = 15; at(0x38, 0)(b) = 15; },
+      {"odd string", test, 512,
+       [&](auto& b) {
+         b[0x38] = 15;
+         at(0x38, 0)(b) = 15;
+       },
        "configuration string locator (0x38): length 15 and bLength 15 disagree or are odd"},
       {"BOS length", production, 512, [](auto& b) { b[0x3C] = 11; },
        "BOS locator (0x3C): BOS header and wTotalLength disagree with the locator length 11"},
@@ -162,7 +170,11 @@ TEST(EepromImage, BadImagesGetAClearError) {
        "BOS locator (0x3C): malformed device capability at byte 5"},
       {"LPM without BOS", production, 512, [](auto& b) { b[0x3C] = 0; },
        "CFG0 announces link power management but the image has no BOS descriptor"},
-      {"shared serial number", test, 512, [](auto& b) { b[0x36] = b[0x32]; b[0x37] = b[0x33]; },
+      {"shared serial number", test, 512,
+       [](auto& b) {
+         b[0x36] = b[0x32];
+         b[0x37] = b[0x33];
+       },
        "serial-number string locator (0x36) shares bytes with the manufacturer string locator (0x32)"},
   };
   for (const auto& c : cases) {

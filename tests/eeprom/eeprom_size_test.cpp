@@ -104,7 +104,9 @@ class FlakyLink final : public UsbTransport {
   ~FlakyLink() override { dev_->transport = inner_; }
 
   bool QuerySpeed(uint8_t* speed) override { return inner_->QuerySpeed(speed); }
-  bool QueryInterfaceSettings(uint8_t alt, uint8_t* count) override { return inner_->QueryInterfaceSettings(alt, count); }
+  bool QueryInterfaceSettings(uint8_t alt, uint8_t* count) override {
+    return inner_->QueryInterfaceSettings(alt, count);
+  }
   bool QueryPipe(uint8_t alt, uint8_t index, PipeInfo* pipe) override { return inner_->QueryPipe(alt, index, pipe); }
   bool ResetPipe(uint8_t pipe) override { return inner_->ResetPipe(pipe); }
   bool WritePipe(uint8_t pipe, const uint8_t* data, uint32_t length, uint32_t* written) override {
