@@ -1,12 +1,16 @@
 #include "sim/units/standard_units.h"
 
 #include "sim/core/chip.h"
+#include "sim/units/clock_unit.h"
+#include "sim/units/ddr2_unit.h"
 #include "sim/units/system_unit.h"
 
 namespace zev::sim {
 
 void AddStandardUnits(Chip& chip) {
   chip.AddUnit<SystemUnit>();
+  chip.AddUnit<ClockUnit>();
+  chip.AddUnit<Ddr2Unit>();
 }
 
 }  // namespace zev::sim
