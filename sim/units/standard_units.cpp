@@ -1,12 +1,14 @@
 #include "sim/units/standard_units.h"
 
 #include "sim/core/chip.h"
+#include "sim/units/i2c_master_unit.h"
 #include "sim/units/system_unit.h"
 
 namespace zev::sim {
 
 void AddStandardUnits(Chip& chip) {
   chip.AddUnit<SystemUnit>();
+  chip.AddUnit<I2cMasterUnit>();
 }
 
 }  // namespace zev::sim
