@@ -20,6 +20,7 @@ void DwI2cCore::Reset() {
   stuckCommands_ = 0;
   inTransfer_ = false;
   wireUs_ = 0;
+  holdUs_ = 0;
   stopUs_ = 0;
   phase_ = Phase::None;
   aborted_ = false;
@@ -87,14 +88,18 @@ bool DwI2cCore::AddressPhase(Phase phase) {
   return true;
 }
 
-I2cCommandOutcome DwI2cCore::Run(uint16_t dataCmd) {
+I2cCommandOutcome DwI2cCore::Run(uint16_t dataCmd, uint64_t holdUs) {
   Settle();
   I2cCommandOutcome outcome;
   if (faults_.busStuckBusy) return outcome;
   const uint64_t now = chip_.NowUs();
-  // A command that arrives while bytes are still leaving joins the transfer; later it
-  // starts a new one (after the previous STOP, if that is still going on).
-  if (!inTransfer_ || now >= wireUs_) StartTransfer(inTransfer_ ? std::max(now, stopUs_) : now);
+  // A command that arrives while the transfer still has the bus continues it (from now,
+  // if the bus was being held idle); later it starts a new one, after the previous STOP.
+  if (inTransfer_ && now < wireUs_ + holdUs_) {
+    wireUs_ = std::max(wireUs_, now);
+  } else {
+    StartTransfer(inTransfer_ ? std::max(now, stopUs_) : now);
+  }
 
   const bool read = (dataCmd & kReadCommand) != 0;
   const Phase phase = read ? Phase::Read : Phase::Write;
@@ -114,7 +119,9 @@ I2cCommandOutcome DwI2cCore::Run(uint16_t dataCmd) {
       Abort(kAbrtTxdataNoack);
     }
   }
-  stopUs_ = wireUs_ + kStopUs;
+  // An aborted transfer ends at once.
+  holdUs_ = aborted_ ? 0 : holdUs;
+  stopUs_ = wireUs_ + holdUs_ + kStopUs;
   outcome.finished = true;
   outcome.doneAtUs = wireUs_;
   outcome.aborted = aborted_;
@@ -128,7 +135,7 @@ void DwI2cCore::QueueFromFifo(uint16_t dataCmd) {
     latched_ |= kTxOver;
     return;
   }
-  const I2cCommandOutcome outcome = Run(dataCmd);
+  const I2cCommandOutcome outcome = Run(dataCmd, kHoldUs);
   if (!outcome.finished) {
     ++stuckCommands_;
     return;
@@ -153,7 +160,7 @@ uint16_t DwI2cCore::PopReceived() {
   return byte;
 }
 
-I2cCommandOutcome DwI2cCore::Issue(uint16_t dataCmd) { return Run(dataCmd); }
+I2cCommandOutcome DwI2cCore::Issue(uint16_t dataCmd) { return Run(dataCmd, 0); }
 
 uint32_t DwI2cCore::TxLevel() {
   Settle();

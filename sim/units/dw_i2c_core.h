@@ -24,9 +24,11 @@ struct I2cCommandOutcome {
 // addressing, 16-entry TX and RX FIFOs, latched interrupt bits cleared by reading,
 // and a transfer abort with its source when a target does not acknowledge.
 //
-// Timing: a command queued while the previous bytes are still on the wire joins the
-// running transfer (a change from writing to reading issues a restart); otherwise a new
-// transfer starts, on the bus I2C_SEL selects and at the address IC_TAR holds. Results
+// Timing: when its TX FIFO runs empty the core holds the bus for a while (kHoldUs)
+// before it sends STOP, so a command software sends over USB in the meantime continues
+// the transfer (a change from writing to reading issues a restart); a later command
+// starts a new transfer, on the bus I2C_SEL selects and at the address IC_TAR holds.
+// The assist sequencer queues its commands at once and needs no hold. Results
 // are decided when a command is queued and become visible (RX data, STOP_DET, TX_ABRT,
 // activity ending) once simulated time reaches the moment the bytes left the wire.
 //
@@ -40,6 +42,8 @@ class DwI2cCore {
   static constexpr uint64_t kStartUs = 50;
   static constexpr uint64_t kByteUs = 400;
   static constexpr uint64_t kStopUs = 50;
+  // How long an idle transfer keeps the bus, waiting for the next FIFO command.
+  static constexpr uint64_t kHoldUs = 500;
 
   // IC_RAW_INTR_STAT bits.
   static constexpr uint32_t kRxUnder = 1u << 0;
@@ -109,7 +113,7 @@ class DwI2cCore {
 
   // Applies what has happened on the wire up to now.
   void Settle();
-  I2cCommandOutcome Run(uint16_t dataCmd);
+  I2cCommandOutcome Run(uint16_t dataCmd, uint64_t holdUs);
   void StartTransfer(uint64_t atUs);
   bool AddressPhase(Phase phase);
   void Abort(uint32_t source);
@@ -129,6 +133,7 @@ class DwI2cCore {
   // The transfer on the wire.
   bool inTransfer_ = false;
   uint64_t wireUs_ = 0;  // when the last byte queued so far has left
+  uint64_t holdUs_ = 0;  // how long the bus is held after that
   uint64_t stopUs_ = 0;  // when its STOP condition is over
   Phase phase_ = Phase::None;
   bool aborted_ = false;
