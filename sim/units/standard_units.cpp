@@ -1,6 +1,8 @@
 #include "sim/units/standard_units.h"
 
 #include "sim/core/chip.h"
+#include "sim/units/clock_unit.h"
+#include "sim/units/ddr2_unit.h"
 #include "sim/units/i2c_master_unit.h"
 #include "sim/units/system_unit.h"
 
@@ -8,6 +10,8 @@ namespace zev::sim {
 
 void AddStandardUnits(Chip& chip) {
   chip.AddUnit<SystemUnit>();
+  chip.AddUnit<ClockUnit>();
+  chip.AddUnit<Ddr2Unit>();
   chip.AddUnit<I2cMasterUnit>();
 }
 
