@@ -4,6 +4,7 @@
 #include "sim/units/clock_unit.h"
 #include "sim/units/ddr2_unit.h"
 #include "sim/units/eeprom_unit.h"
+#include "sim/units/i2c_master_unit.h"
 #include "sim/units/system_unit.h"
 
 namespace zev::sim {
@@ -13,6 +14,7 @@ void AddStandardUnits(Chip& chip) {
   chip.AddUnit<ClockUnit>();
   chip.AddUnit<Ddr2Unit>();
   chip.AddUnit<EepromUnit>();
+  chip.AddUnit<I2cMasterUnit>();
 }
 
 }  // namespace zev::sim
