@@ -3,6 +3,7 @@
 #include "sim/core/chip.h"
 #include "sim/units/clock_unit.h"
 #include "sim/units/ddr2_unit.h"
+#include "sim/units/display_controller_unit.h"
 #include "sim/units/eeprom_unit.h"
 #include "sim/units/i2c_master_unit.h"
 #include "sim/units/system_unit.h"
@@ -15,6 +16,7 @@ void AddStandardUnits(Chip& chip) {
   chip.AddUnit<Ddr2Unit>();
   chip.AddUnit<EepromUnit>();
   chip.AddUnit<I2cMasterUnit>();
+  chip.AddUnit<DisplayControllerUnit>();
 }
 
 }  // namespace zev::sim
