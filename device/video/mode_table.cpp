@@ -8,7 +8,7 @@ namespace {
 // Rows 0 and 1 keep the 8-pixel and 8-line borders of their DMT definitions, so their
 // blanking starts at 648 and 488.
 constexpr std::array<DmtMode, kLibraryModeCount> kLibraryModes{{
-    // width height refresh pixclk   htotal hbstart hbwidth hsstart hswidth vtotal vbstart vbwidth vsstart vswidth pol1 pol2
+    // w, h, refresh, pixclk, htotal, hblank start+width, hsync start+width, vtotal, vblank, vsync, pol1, pol2
     {640, 480, 60, 25175000, 800, 648, 144, 656, 96, 525, 488, 29, 490, 2, 0, 0},
     {640, 480, 72, 31500000, 832, 648, 176, 664, 40, 520, 488, 24, 489, 3, 0, 0},
     {640, 480, 75, 31500000, 840, 640, 200, 656, 64, 500, 480, 20, 481, 3, 0, 0},
