@@ -1,7 +1,9 @@
 #include "sim/units/standard_units.h"
 
 #include "sim/core/chip.h"
+#include "sim/units/clock_unit.h"
 #include "sim/units/data_port_unit.h"
+#include "sim/units/ddr2_unit.h"
 #include "sim/units/dram_unit.h"
 #include "sim/units/graphics_engine_unit.h"
 #include "sim/units/system_unit.h"
@@ -10,6 +12,8 @@ namespace zev::sim {
 
 void AddStandardUnits(Chip& chip) {
   chip.AddUnit<SystemUnit>();
+  chip.AddUnit<ClockUnit>();
+  chip.AddUnit<Ddr2Unit>();
   chip.AddUnit<DramUnit>();
   chip.AddUnit<DataPortUnit>();
   chip.AddUnit<GraphicsEngineUnit>();
