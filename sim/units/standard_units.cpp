@@ -5,6 +5,7 @@
 #include "sim/units/data_port_unit.h"
 #include "sim/units/ddr2_unit.h"
 #include "sim/units/dram_unit.h"
+#include "sim/units/eeprom_unit.h"
 #include "sim/units/graphics_engine_unit.h"
 #include "sim/units/system_unit.h"
 
@@ -14,6 +15,7 @@ void AddStandardUnits(Chip& chip) {
   chip.AddUnit<SystemUnit>();
   chip.AddUnit<ClockUnit>();
   chip.AddUnit<Ddr2Unit>();
+  chip.AddUnit<EepromUnit>();
   chip.AddUnit<DramUnit>();
   chip.AddUnit<DataPortUnit>();
   chip.AddUnit<GraphicsEngineUnit>();

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "device/eeprom/eeprom_image_builder.h"
+#include "sim/units/eeprom_unit.h"
 #include "sim/units/standard_units.h"
 
 namespace zev::sim {
@@ -35,17 +36,19 @@ std::vector<uint8_t> DefaultEepromImage() {
   return image;
 }
 
-SimAdapter::SimAdapter(Options options)
-    : clock_(options.clock), speed_(options.speed), eeprom_(std::move(options.eeprom)) {
+SimAdapter::SimAdapter(Options options) : clock_(options.clock), speed_(options.speed) {
   if (clock_ != nullptr) {
     time_ = clock_;
   } else {
     realTime_ = std::make_unique<RealTime>();
     time_ = realTime_.get();
   }
-  if (eeprom_.empty()) eeprom_ = DefaultEepromImage();
   chip_ = std::make_unique<Chip>(options.variant, *time_);
   AddStandardUnits(*chip_);
+  eepromUnit_ = chip_->Find<EepromUnit>();
+  if (eepromUnit_ == nullptr) throw std::logic_error("the chip model has no EEPROM unit");
+  eeprom_ = &eepromUnit_->part();
+  eeprom_->Assign(options.eeprom.empty() ? DefaultEepromImage() : std::move(options.eeprom));
   chip_->PowerUp();
   chip_->SetDeviceResetHandler([this] { resetPending_ = true; });
   LoadEeprom();
@@ -53,7 +56,10 @@ SimAdapter::SimAdapter(Options options)
 
 SimAdapter::~SimAdapter() = default;
 
-void SimAdapter::LoadEeprom() { descriptors_ = UsbDescriptors::FromEeprom(eeprom_); }
+void SimAdapter::LoadEeprom() {
+  eepromUnit_->LoadPresets();
+  descriptors_ = UsbDescriptors::FromEeprom(eeprom_->bytes());
+}
 
 void SimAdapter::Unplug() {
   if (!plugged_) return;

@@ -10,9 +10,12 @@
 #include "device/usb/usb_backend.h"
 #include "sim/core/chip.h"
 #include "sim/core/trace.h"
+#include "sim/units/eeprom_part.h"
 #include "sim/usb/usb_descriptors.h"
 
 namespace zev::sim {
+
+class EepromUnit;
 
 // Transfer-level faults of the USB link.
 struct LinkFaults {
@@ -60,9 +63,11 @@ class SimAdapter {
   const UsbDescriptors& descriptors() const { return descriptors_; }
   BusSpeed speed() const { return speed_; }
 
-  // The EEPROM part the chip reads its image from.
-  std::vector<uint8_t>& eeprom() { return eeprom_; }
-  // Re-reads the EEPROM image (the chip does so at power-up and device reset).
+  // The EEPROM part: the one the EEPROM unit programs and the chip reads its image
+  // from. Changing its bytes takes effect at the next power-up or device reset.
+  EepromPart& eeprom() { return *eeprom_; }
+  // Reads the EEPROM image as the chip does at power-up and device reset: the USB
+  // descriptors and strings, and the register presets of a signed image.
   void LoadEeprom();
 
   bool plugged() const { return plugged_; }
@@ -98,7 +103,8 @@ class SimAdapter {
   Trace trace_;
   LinkFaults faults_;
   BusSpeed speed_;
-  std::vector<uint8_t> eeprom_;
+  EepromUnit* eepromUnit_ = nullptr;
+  EepromPart* eeprom_ = nullptr;
   UsbDescriptors descriptors_;
   bool plugged_ = true;
   bool resetPending_ = false;

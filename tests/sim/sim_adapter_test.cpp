@@ -198,7 +198,9 @@ TEST(SimAdapter, DeviceResetReloadsTheEepromAndRejoins) {
   EepromImageSpec spec;
   spec.productId = 0x0003;
   std::string error;
-  ASSERT_TRUE(BuildEepromImage(spec, 512, &adapter.eeprom(), &error));
+  std::vector<uint8_t> image;
+  ASSERT_TRUE(BuildEepromImage(spec, 512, &image, &error));
+  adapter.eeprom().Assign(image);
   EXPECT_EQ(adapter.descriptors().ProductId(), 0x0002) << "read only at power-up and reset";
 
   uint8_t data[4] = {0x02, 0, 0, 0};
