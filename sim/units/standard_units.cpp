@@ -7,6 +7,7 @@
 #include "sim/units/dram_unit.h"
 #include "sim/units/eeprom_unit.h"
 #include "sim/units/graphics_engine_unit.h"
+#include "sim/units/i2c_master_unit.h"
 #include "sim/units/system_unit.h"
 
 namespace zev::sim {
@@ -16,6 +17,7 @@ void AddStandardUnits(Chip& chip) {
   chip.AddUnit<ClockUnit>();
   chip.AddUnit<Ddr2Unit>();
   chip.AddUnit<EepromUnit>();
+  chip.AddUnit<I2cMasterUnit>();
   chip.AddUnit<DramUnit>();
   chip.AddUnit<DataPortUnit>();
   chip.AddUnit<GraphicsEngineUnit>();
