@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "device/chip/registers.h"
+#include "sim/units/i2c_master_unit.h"
 #include "sim/units/system_unit.h"
 #include "tests/support/sim_rig.h"
 
@@ -150,6 +151,20 @@ TEST(GfxHwInit, MemoryThatNeverCompletesStopsBeforeTheI2cMaster) {
     EXPECT_EQ(diag.substr(diag.find('\n', at) + 1), c.lastLine);
     EXPECT_TRUE(rig.trace().Writes(IC_CON, 0x114C).empty());
   }
+}
+
+TEST(GfxHwInit, I2cMasterThatStaysBusyStopsBeforeTheEngine) {
+  testing::SimRig rig;
+  UsbDevice* dev = rig.Open();
+  rig.chip().Find<sim::I2cMasterUnit>()->faults.busStuckBusy = true;
+  dev->idRev = 0x5555;
+  EXPECT_FALSE(GfxHwInit(dev));
+  EXPECT_TRUE(rig.Diag().ends_with("\n ERROR: VgaI2cInit() failed\nERROR:  GfxHwInit() failed calling VgaI2cInit\n"))
+      << rig.Diag();
+  const std::vector<Block> blocks = BlocksWritten(rig.trace());
+  EXPECT_EQ(std::count(blocks.begin(), blocks.end(), Block::Engine), 0);
+  EXPECT_EQ(std::count(blocks.begin(), blocks.end(), Block::Output), 0);
+  EXPECT_EQ(dev->idRev, 0x5555u) << "the identity is stored only by a complete bring-up";
 }
 
 TEST(GfxHwInit, NullDeviceFailsAtTheLiteReset) {
