@@ -82,6 +82,11 @@ void SimAdapter::DeviceReset() {
   Plug();
 }
 
+void SimAdapter::RecordVanishedTransfer(uint16_t address) {
+  Charge(kControlTransferUs);
+  trace_.Record(TraceEvent(TraceEvent::Kind::Failed, address));
+}
+
 void SimAdapter::Charge(uint64_t us) {
   if (clock_ != nullptr) clock_->AdvanceUs(us);
 }
@@ -95,11 +100,13 @@ bool SimAdapter::TakeFault(uint16_t address, bool isRegister) {
 }
 
 TransferResult SimAdapter::Control(const SetupPacket& setup, uint8_t* data) {
+  // A transfer to a device that is gone still takes the host its time to fail, so
+  // polling loops reach their timeouts.
+  Charge(kControlTransferUs);
   if (!plugged_) {
     trace_.Record(TraceEvent(TraceEvent::Kind::Failed, setup.wIndex));
     return {TransferStatus::NoDevice, 0};
   }
-  Charge(kControlTransferUs);
   const bool vendor = (setup.bmRequestType & 0x60) == 0x40;
   const bool vendorRead = vendor && (setup.bmRequestType & 0x80) != 0;
   if (TakeFault(setup.wIndex, vendor) || (vendorRead && faults_.failReadAddresses.contains(setup.wIndex))) {
@@ -219,7 +226,7 @@ TransferResult SimAdapter::ClearHalt(uint8_t endpoint) {
 
 TransferResult SimAdapter::BulkOut(uint8_t endpoint, std::span<const uint8_t> data) {
   if (!plugged_) {
-    trace_.Record(TraceEvent(TraceEvent::Kind::Failed, endpoint));
+    RecordVanishedTransfer(endpoint);
     return {TransferStatus::NoDevice, 0};
   }
   Charge(kControlTransferUs / 4 + data.size() / kBulkBytesPerMs * 1000 +

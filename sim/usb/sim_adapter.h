@@ -83,6 +83,9 @@ class SimAdapter {
   TransferResult Control(const SetupPacket& setup, uint8_t* data);
   TransferResult BulkOut(uint8_t endpoint, std::span<const uint8_t> data);
   TransferResult ClearHalt(uint8_t endpoint);
+  // A transfer through a handle to a device that has left the bus: it fails after the
+  // time a transfer takes, and is recorded.
+  void RecordVanishedTransfer(uint16_t address);
 
   // Bus time of one control transfer and of bulk data (about what a high-speed link
   // through zev-sim achieves).

@@ -114,6 +114,11 @@ TEST(SimAdapter, EachTransferCostsBusTime) {
   const uint64_t before = clock.NowUs();
   adapter.BulkOut(0x01, frame);
   EXPECT_NEAR(static_cast<double>(clock.NowUs() - before), 100000.0, 1000.0);  // 10 MiB at 100 MiB/s
+  adapter.Unplug();
+  const uint64_t unplugged = clock.NowUs();
+  uint8_t data[4];
+  EXPECT_EQ(adapter.Control(MakeSetup(0xC0, 0xA1, 0, ID_REV, 4), data).status, TransferStatus::NoDevice);
+  EXPECT_EQ(clock.NowUs() - unplugged, SimAdapter::kControlTransferUs) << "failing still takes time, so polls time out";
 }
 
 TEST(SimAdapter, DescriptorsComeFromTheEepromImage) {
