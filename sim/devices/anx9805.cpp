@@ -36,7 +36,9 @@ bool IsLaneCount(uint8_t lanes) { return lanes == 1 || lanes == 2 || lanes == 4;
 }  // namespace
 
 Anx9805::Anx9805(std::function<uint64_t()> nowUs)
-    : time_(std::move(nowUs)), pages_{Page(*this, kDp), Page(*this, kSystem), Page(*this, kHdmi)}, dpcd_(kDpcdSize, 0),
+    : time_(std::move(nowUs)),
+      pages_{Page(*this, kDp), Page(*this, kSystem), Page(*this, kHdmi)},
+      dpcd_(kDpcdSize, 0),
       ddc_(time_) {
   ResetChip();
   dpcd_[0x000] = kDpcdRevision;
@@ -192,8 +194,8 @@ void Anx9805::FinishTraining() {
   const uint8_t rate = dp[kLinkBandwidthSet];
   const uint8_t lanes = dp[kLaneCountSet];
   const bool linkUp = sinkConnected && LinkPowered() && LinkSupported(rate, lanes);
-  const uint8_t result = trainingResult ? static_cast<uint8_t>(*trainingResult & ~kTrainingBusy)
-                                        : (linkUp ? 0 : kTrainingFailed);
+  const uint8_t result =
+      trainingResult ? static_cast<uint8_t>(*trainingResult & ~kTrainingBusy) : (linkUp ? 0 : kTrainingFailed);
   dp[kLinkTraining] = result;
   if (result != 0 || !linkUp) return;
   trained_ = Link{rate, lanes};

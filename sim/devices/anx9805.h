@@ -93,8 +93,8 @@ class Anx9805 {
   // Timing and faults.
   uint64_t auxTimeUs = 400;
   uint64_t trainingTimeUs = 8000;
-  bool auxNeverAnswers = false;       // 0xE9 stays busy
-  bool trainingNeverEnds = false;     // 0xA8 stays 1
+  bool auxNeverAnswers = false;           // 0xE9 stays busy
+  bool trainingNeverEnds = false;         // 0xA8 stays 1
   std::optional<uint8_t> trainingResult;  // forces 0xA8's final value (bit 0 is ignored)
   bool pllLocks = true;
   bool spdifClock = false;

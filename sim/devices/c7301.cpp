@@ -28,6 +28,8 @@ C7301::Output C7301::output() const {
   return Output::Off;
 }
 
-C7301& AttachC7301(Chip& chip) { return chip.Find<I2cMasterUnit>()->Bus(0).Emplace<C7301>(I2cAddress::EightBit(C7301::kAddress)); }
+C7301& AttachC7301(Chip& chip) {
+  return chip.Find<I2cMasterUnit>()->Bus(0).Emplace<C7301>(I2cAddress::EightBit(C7301::kAddress));
+}
 
 }  // namespace zev::sim
