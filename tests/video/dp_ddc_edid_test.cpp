@@ -10,9 +10,9 @@
 namespace zev {
 namespace {
 
-using ::testing::StartsWith;
 using testing::CountOf;
 using testing::DpRig;
+using ::testing::StartsWith;
 using Log = std::vector<sim::Anx9805::RegisterWrite>;
 using Block = std::array<uint8_t, kDpEdidBlockSize>;
 
@@ -27,9 +27,7 @@ Block FirstBlock(const std::vector<uint8_t>& edid) {
 TEST(DpDdcReadEDID, ReadsTheBlockInFifoBatches) {
   const std::vector<uint8_t> edid = testing::ReadEdidFile("hp-lp2275w-dp.bin");
   ASSERT_EQ(edid.size(), 128u);
-  const struct {
-    uint32_t depth, batches;
-  } cases[] = {{16, 8}, {128, 1}, {100, 2}, {24, 6}};
+  const struct { uint32_t depth, batches; } cases[] = {{16, 8}, {128, 1}, {100, 2}, {24, 6}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.depth);
     DpRig t;

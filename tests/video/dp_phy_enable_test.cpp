@@ -14,10 +14,10 @@
 namespace zev {
 namespace {
 
-using ::testing::HasSubstr;
-using ::testing::StartsWith;
 using testing::CountOf;
 using testing::DpRig;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
 using Log = std::vector<sim::Anx9805::RegisterWrite>;
 
 constexpr const char* kRule = "===============================================================\n";
@@ -46,8 +46,9 @@ TEST(DpPowerUp, ResetThenPowerInEachMode) {
   {
     DpRig t;
     EXPECT_TRUE(DpPwrUp(t.dev));
-    EXPECT_EQ(t.anx.WriteLog(),
-              (Log{{0x72, 0x06, 0x02}, {0x72, 0x06, 0x00}, {0x72, 0x07, 0x40}, {0x72, 0x05, 0x00}, {0x72, 0x05, 0x00}}));
+    EXPECT_EQ(
+        t.anx.WriteLog(),
+        (Log{{0x72, 0x06, 0x02}, {0x72, 0x06, 0x00}, {0x72, 0x07, 0x40}, {0x72, 0x05, 0x00}, {0x72, 0x05, 0x00}}));
     EXPECT_TRUE(t.anx.LinkPowered());
     EXPECT_EQ(t.rig.Diag(), "");
   }
@@ -67,9 +68,7 @@ TEST(DpPowerUp, ResetThenPowerInEachMode) {
 }
 
 TEST(DpPhyEnableDPMode, TrainsAtTheSinksMaximumLink) {
-  const struct {
-    uint8_t rate, lanes;
-  } sinks[] = {{0x0A, 0x84}, {0x06, 0x82}, {0x0A, 0x01}};
+  const struct { uint8_t rate, lanes; } sinks[] = {{0x0A, 0x84}, {0x06, 0x82}, {0x0A, 0x01}};
   for (const auto& sink : sinks) {
     SCOPED_TRACE(::testing::Message() << std::hex << "rate " << +sink.rate << " lanes " << +sink.lanes);
     DpRig t;
@@ -270,8 +269,7 @@ TEST(DpEnableAudio, SpdifDetectionIsReportedButNeverFails) {
       t.anx.spdifAudio = in.audio;
       EXPECT_TRUE(DpEnableAudio(t.dev, dpMode));
       if (dpMode) {
-        EXPECT_EQ(t.anx.WriteLog(),
-                  (Log{{0x70, 0x86, 0x00}, {0x72, 0x36, 0x80}, {0x70, 0x86, 0x01}}));
+        EXPECT_EQ(t.anx.WriteLog(), (Log{{0x70, 0x86, 0x00}, {0x72, 0x36, 0x80}, {0x70, 0x86, 0x01}}));
         EXPECT_TRUE(t.anx.DpAudioEnabled());
         EXPECT_EQ(t.rig.Diag(), in.lines);
       } else {
