@@ -108,7 +108,8 @@ TransferResult SimAdapter::Control(const SetupPacket& setup, uint8_t* data) {
     return {TransferStatus::NoDevice, 0};
   }
   const bool vendor = (setup.bmRequestType & 0x60) == 0x40;
-  if (TakeFault(setup.wIndex, vendor)) {
+  const bool vendorRead = vendor && (setup.bmRequestType & 0x80) != 0;
+  if (TakeFault(setup.wIndex, vendor) || (vendorRead && faults_.failReadAddresses.contains(setup.wIndex))) {
     trace_.Record(TraceEvent(TraceEvent::Kind::Failed, setup.wIndex));
     return {TransferStatus::Failed, 0};
   }

@@ -21,6 +21,7 @@ class EepromUnit;
 struct LinkFaults {
   uint32_t failNext = 0;             // the next N transfers fail
   std::set<uint16_t> failAddresses;  // every register transfer to these addresses fails
+  std::set<uint16_t> failReadAddresses;  // register reads of these addresses fail; writes go through
   bool stallControl = false;         // vendor requests are answered with a stall
   bool stallBulk = false;            // the bulk OUT endpoint stalls every packet
 };
