@@ -8,8 +8,11 @@
 #include <vector>
 
 #include "device/chip/hw_init.h"
+#include "device/chip/registers.h"
+#include "device/usb/register_access.h"
 #include "device/video/dmt_mode.h"
 #include "device/video/hdmi_internal.h"
+#include "sim/units/clock_unit.h"
 #include "sim/units/hdmi_audio_unit.h"
 #include "sim/units/hdmi_unit.h"
 #include "sim/units/i2c_master_unit.h"
