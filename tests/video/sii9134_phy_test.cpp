@@ -6,6 +6,7 @@
 
 #include "device/chip/registers.h"
 #include "device/video/sii9134_registers.h"
+#include "sim/devices/i2c_register_file.h"
 #include "tests/video/hdmi_test_rig.h"
 
 namespace zev {
@@ -180,6 +181,21 @@ TEST(SiI9134PhyEnable, I2sWordSelectRate) {
       EXPECT_THAT(text, HasSubstr(c.complaint + "BUGBUG 6/28/2010 build 126b"));
     }
   }
+}
+
+// A register that cannot be read back is not rewritten with the failure value.
+TEST(SiI9134PhyEnable, FailedReadBackWritesNothing) {
+  struct ReadsRefused : sim::I2cRegisterFile {
+    std::optional<uint8_t> ReadRegister(uint8_t) override { return std::nullopt; }
+  };
+  testing::SimRig rig(sim::ChipVariant::Fpga(60));
+  testing::Hdmi(rig).external()->Detach(testing::HdmiBus(rig));
+  testing::HdmiBus(rig).Emplace<sim::I2cRegisterFile>(sim::I2cAddress::EightBit(0x76));
+  auto& page1 = testing::HdmiBus(rig).Emplace<ReadsRefused>(sim::I2cAddress::EightBit(0x7E));
+  UsbDevice* dev = testing::OpenHdmi(rig);
+  EXPECT_TRUE(SiI9134PhyEnable(dev, testing::Mode1080p60(), 32, DC_PORT_HDMI_AV_I2S));
+  EXPECT_EQ(page1.Peek(SII9134_AUD_MODE & 0xFF), 0x10) << "audio-on bit not set from a failed read";
+  EXPECT_THAT(rig.Diag(), HasSubstr("After audio setup,  SII9134_AUD_MODE   = 0xFFFFFFFF\n"));
 }
 
 TEST(SiI9134PhyDisable, TurnsTheChipAndHdmiOff) {
