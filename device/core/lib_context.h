@@ -8,6 +8,7 @@
 #include "device/core/variant.h"
 #include "device/usb/usb_device.h"
 #include "device/video/dmt_mode.h"
+#include "device/video/video_state.h"
 #include "zevutil.h"
 
 namespace zev {
@@ -20,6 +21,8 @@ struct LibConnection {
   std::unique_ptr<UsbHandles> handles;
   // The timing EdidParseDetailedTiming decoded last (scratch; gEdidMode keeps the result).
   DmtMode edidTiming{};
+  // The geometry of the last mode set.
+  VideoState video{};
 };
 
 // All process-wide state of one device-library instance, under the names the
@@ -59,6 +62,10 @@ struct LibContext {
   DmtMode gEdidMode{};
   // True while the DisplayPort transmitter drives video (a mode set then turns it off).
   bool gDpVideoOn = false;
+
+  // The table row given to the last mode set, and the drawing area ZEVInitGE recorded.
+  uint32_t gModeIndex = 0;
+  CurrentMode gCurMode{};
 
   bool IsUtility() const { return variant == Variant::Utility; }
 };
