@@ -99,7 +99,7 @@ bool ParseHostOptions(const std::vector<std::string>& args, HostOptions* options
       return false;
     }
     if (!value) {
-      if (i + 1 >= args.size()) {
+      if (i + 1 >= args.size() || args[i + 1].starts_with("--")) {
         *error = name + " needs a value";
         return false;
       }
