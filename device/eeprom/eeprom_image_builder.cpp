@@ -48,8 +48,7 @@ std::vector<uint8_t> ConfigBlock(const EepromImageSpec& spec, bool superSpeed) {
                                 9, 0x04, 0, 0, 2, 0xFF, 0x00, 0x00, 5};
   if (superSpeed) {
     // SuperSpeed endpoint companions of the bulk OUT and interrupt IN endpoints.
-    const uint8_t companions[] = {6, 0x30, 15, 0, 0, 0, 6, 0x30, 0, 0, 16, 0};
-    block.insert(block.end(), std::begin(companions), std::end(companions));
+    for (uint8_t byte : {6, 0x30, 15, 0, 0, 0, 6, 0x30, 0, 0, 16, 0}) block.push_back(byte);
   }
   return block;
 }
