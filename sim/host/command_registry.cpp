@@ -79,7 +79,10 @@ bool TakeAdapters(ControlContext& context, Words* args, std::vector<unsigned>* a
 
 std::string JoinNumbers(const std::vector<unsigned>& numbers) {
   std::string text;
-  for (unsigned n : numbers) text += (text.empty() ? "" : " ") + std::to_string(n);
+  for (unsigned n : numbers) {
+    if (!text.empty()) text += ' ';
+    text += std::to_string(n);
+  }
   return text;
 }
 

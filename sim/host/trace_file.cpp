@@ -21,7 +21,9 @@ bool TraceFile::Open(const std::string& path, std::string* error) {
 
 std::FILE* TraceFile::StreamFor(unsigned number) {
   if (file_ == nullptr) return nullptr;
-  cookies_.push_back(std::make_unique<Prefixed>(Prefixed{this, "[" + std::to_string(number) + "] "}));
+  char prefix[16];
+  std::snprintf(prefix, sizeof prefix, "[%u] ", number);
+  cookies_.push_back(std::make_unique<Prefixed>(Prefixed{this, prefix}));
   cookie_io_functions_t io{};
   io.write = &TraceFile::WritePrefixed;
   std::FILE* stream = fopencookie(cookies_.back().get(), "w", io);
