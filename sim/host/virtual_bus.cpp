@@ -155,17 +155,19 @@ bool VirtualBus::Join(Hosted& hosted, uint64_t generation, std::string* error) {
   setup.descriptors.insert(setup.descriptors.end(), device.configuration.begin(), device.configuration.end());
   auto node = std::make_unique<UsbfsNode>(std::move(setup));
 
-  // A wrapped-around address may still be held by the node of an earlier stay.
-  if (attached_.erase(node->devnode()) != 0) testbed_->DetachIoctl(node->devnode());
-  // The handler comes first: adding the device announces it, and a client must not
-  // find the node unserved.
-  if (!testbed_->AttachIoctl(node->devnode(), node->handler(), error)) return false;
-  attached_.insert(node->devnode());
-  if (!node->CreateFifo(RootDir() + node->devnode(), error) || !testbed_->Add(DescribeForTestbed(device), error)) {
+  // The node's FIFO and handler exist before the device is announced, so no client
+  // ever finds the node unserved. (No thread knows the node before that.)
+  auto fail = [&] {
     node->UnlinkFifo();
     retired_.push_back(std::move(node));
     return false;
-  }
+  };
+  if (!node->CreateFifo(RootDir() + node->devnode(), error)) return fail();
+  // A wrapped-around address may still be held by the node of an earlier stay.
+  if (attached_.erase(node->devnode()) != 0) testbed_->DetachIoctl(node->devnode());
+  if (!testbed_->AttachIoctl(node->devnode(), node->handler(), error)) return fail();
+  attached_.insert(node->devnode());
+  if (!testbed_->Add(DescribeForTestbed(device), error)) return fail();
   hosted.node = std::move(node);
   hosted.sysfs = std::move(device);
   return true;
