@@ -81,9 +81,6 @@ long UsbfsNode::HandleIoctl(Client& client, unsigned long request, UMockdevIoctl
     err = ENODEV;
     return -1;
   }
-  const std::vector<uint8_t>& desc = setup_.descriptors;
-  const unsigned interfaces = desc.size() > 22 ? desc[22] : 0;          // bNumInterfaces
-  const int configurationValue = desc.size() > 23 ? desc[23] : 1;       // bConfigurationValue
   switch (request) {
     case USBDEVFS_SUBMITURB:
       return SubmitUrb(client, arg, err);
@@ -128,7 +125,7 @@ long UsbfsNode::HandleIoctl(Client& client, unsigned long request, UMockdevIoctl
     case USBDEVFS_SETINTERFACE: {
       auto setting = Resolve(arg, 0, sizeof(usbdevfs_setinterface));
       if (!setting) break;
-      if (As<usbdevfs_setinterface>(setting)->interface >= interfaces ||
+      if (As<usbdevfs_setinterface>(setting)->interface >= InterfaceCount() ||
           As<usbdevfs_setinterface>(setting)->altsetting != 0) {
         err = EINVAL;
         return -1;
@@ -139,7 +136,7 @@ long UsbfsNode::HandleIoctl(Client& client, unsigned long request, UMockdevIoctl
       auto value = Resolve(arg, 0, sizeof(int));
       if (!value) break;
       const int wanted = *As<int>(value);
-      if (wanted != configurationValue && wanted != -1 && wanted != 0) {
+      if (wanted != ConfigurationValue() && wanted != -1 && wanted != 0) {
         err = EINVAL;
         return -1;
       }
@@ -167,8 +164,6 @@ long UsbfsNode::HandleIoctl(Client& client, unsigned long request, UMockdevIoctl
 }
 
 long UsbfsNode::ClaimInterface(Client& client, unsigned long request, UMockdevIoctlData* arg, int& err) {
-  const std::vector<uint8_t>& desc = setup_.descriptors;
-  const unsigned interfaces = desc.size() > 22 ? desc[22] : 0;
   unsigned number = 0;
   if (request == USBDEVFS_DISCONNECT_CLAIM) {
     auto claim = Resolve(arg, 0, sizeof(usbdevfs_disconnect_claim));
@@ -185,7 +180,7 @@ long UsbfsNode::ClaimInterface(Client& client, unsigned long request, UMockdevIo
     }
     number = *As<unsigned>(value);
   }
-  if (number >= interfaces) {
+  if (number >= InterfaceCount()) {
     err = ENOENT;
     return -1;
   }

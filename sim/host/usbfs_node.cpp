@@ -31,6 +31,17 @@ bool UsbfsNode::Gone() const {
   return disconnected_ || !setup_.adapter->plugged() || setup_.adapter->generation() != setup_.generation;
 }
 
+// Descriptor fields the interface and configuration requests are checked against.
+unsigned UsbfsNode::InterfaceCount() const {
+  constexpr size_t kNumInterfaces = 18 + 4;  // in the configuration after the device descriptor
+  return setup_.descriptors.size() > kNumInterfaces ? setup_.descriptors[kNumInterfaces] : 0;
+}
+
+int UsbfsNode::ConfigurationValue() const {
+  constexpr size_t kConfigurationValue = 18 + 5;
+  return setup_.descriptors.size() > kConfigurationValue ? setup_.descriptors[kConfigurationValue] : 1;
+}
+
 void UsbfsNode::Disconnect() {
   std::lock_guard lock(*setup_.busLock);
   disconnected_ = true;
@@ -50,14 +61,20 @@ void UsbfsNode::UpdateReadiness() {
                              [](const auto& entry) { return !entry.second.completed.empty(); }));
 }
 
+UsbfsNode::Client& UsbfsNode::ClientFor(UMockdevIoctlClient* client) {
+  const auto [entry, added] = clients_.try_emplace(client);
+  if (added) {
+    // umockdev drops its client object when the client closes the node (it does not
+    // emit "client-vanished"), so the object's end is what tells us.
+    g_object_weak_ref(G_OBJECT(client), &UsbfsNode::OnClientFinalized, this);
+  }
+  return entry->second;
+}
+
 void UsbfsNode::OnClientConnected(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer self) {
   auto* node = static_cast<UsbfsNode*>(self);
   std::lock_guard lock(*node->setup_.busLock);
-  if (node->clients_.try_emplace(client).second) {
-    // umockdev drops its client object when the client closes the node (it does not
-    // emit "client-vanished"), so the object's end is what tells us.
-    g_object_weak_ref(G_OBJECT(client), &UsbfsNode::OnClientFinalized, node);
-  }
+  node->ClientFor(client);
 }
 
 void UsbfsNode::OnClientFinalized(gpointer self, GObject* client) {
@@ -67,15 +84,14 @@ void UsbfsNode::OnClientFinalized(gpointer self, GObject* client) {
   node->UpdateReadiness();
 }
 
-gboolean UsbfsNode::OnIoctl(UMockdevIoctlBase* base, UMockdevIoctlClient* client, gpointer self) {
+gboolean UsbfsNode::OnIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer self) {
   auto* node = static_cast<UsbfsNode*>(self);
-  OnClientConnected(base, client, self);  // a no-op when the connection was seen
   const unsigned long request = umockdev_ioctl_client_get_request(client);
   int err = 0;
   long result = 0;
   {
     std::lock_guard lock(*node->setup_.busLock);
-    result = node->HandleIoctl(node->clients_[client], request, umockdev_ioctl_client_get_arg(client), err);
+    result = node->HandleIoctl(node->ClientFor(client), request, umockdev_ioctl_client_get_arg(client), err);
     // Before the client learns the result, so its next poll sees URBs it can reap.
     node->UpdateReadiness();
   }
@@ -83,16 +99,15 @@ gboolean UsbfsNode::OnIoctl(UMockdevIoctlBase* base, UMockdevIoctlClient* client
   return TRUE;
 }
 
-gboolean UsbfsNode::OnRead(UMockdevIoctlBase* base, UMockdevIoctlClient* client, gpointer self) {
+gboolean UsbfsNode::OnRead(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer self) {
   // A read of a usbfs node gives the device descriptor and the configuration.
   auto* node = static_cast<UsbfsNode*>(self);
-  OnClientConnected(base, client, self);
   UMockdevIoctlData* buffer = umockdev_ioctl_client_get_arg(client);
   const std::vector<uint8_t>& bytes = node->setup_.descriptors;
   size_t count = 0;
   {
     std::lock_guard lock(*node->setup_.busLock);
-    Client& state = node->clients_[client];
+    Client& state = node->ClientFor(client);
     const size_t offset = std::min(state.readOffset, bytes.size());
     count = std::min(static_cast<size_t>(std::max(buffer->data_len, 0)), bytes.size() - offset);
     if (count > 0) std::memcpy(buffer->data, bytes.data() + offset, count);

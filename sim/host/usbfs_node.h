@@ -78,8 +78,12 @@ class UsbfsNode {
   long ClaimInterface(Client& client, unsigned long request, UMockdevIoctlData* arg, int& err);
   void Complete(Client& client, Urb urb, int status, uint32_t actualLength);
 
+  // The client's state; the first sight of a client registers it (bus lock held).
+  Client& ClientFor(UMockdevIoctlClient* client);
   // The adapter is no longer the device this node was created for.
   bool Gone() const;
+  unsigned InterfaceCount() const;
+  int ConfigurationValue() const;
   void UpdateReadiness();
 
   Setup setup_;

@@ -109,7 +109,7 @@ void VirtualBus::SyncDevices() {
   }
 }
 
-unsigned VirtualBus::NextDevnum() const {
+unsigned VirtualBus::NextDevnum() {
   // Addresses count up as the bus assigns them and wrap, skipping those in use.
   for (unsigned tries = 0; tries < kHighestDevnum; ++tries) {
     lastDevnum_ = lastDevnum_ >= kHighestDevnum ? 2 : lastDevnum_ + 1;

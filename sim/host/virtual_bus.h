@@ -72,7 +72,7 @@ class VirtualBus {
   static gboolean OnWake(gint fd, GIOCondition condition, gpointer self);
   bool Join(Hosted& hosted, uint64_t generation, std::string* error);
   void Leave(Hosted& hosted);
-  unsigned NextDevnum() const;
+  unsigned NextDevnum();
 
   const BusSpeed speed_;
   TraceFile* trace_;
@@ -82,7 +82,7 @@ class VirtualBus {
   // Nodes of earlier stays on the bus: clients may still hold them open.
   std::vector<std::unique_ptr<UsbfsNode>> retired_;
   std::set<std::string> attached_;  // device nodes with a handler attached
-  mutable unsigned lastDevnum_ = 1;  // the root hub has address 1
+  unsigned lastDevnum_ = 1;  // the root hub has address 1
   std::vector<PendingEvent> pending_;  // guarded by lock_
   int wakeFd_ = -1;
   guint wakeSource_ = 0;
