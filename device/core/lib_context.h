@@ -6,6 +6,7 @@
 #include "device/core/diagnostics.h"
 #include "device/core/variant.h"
 #include "device/usb/usb_device.h"
+#include "device/video/dmt_mode.h"
 #include "zevutil.h"
 
 namespace zev {
@@ -46,6 +47,11 @@ struct LibContext {
   // I2C transfer mechanism chosen by the last successful VgaI2cInit (0 plain FIFO,
   // 1 old assist, 2 new assist).
   uint32_t I2cAssistMode = 0;
+
+  // The monitor's preferred timing, decoded from its EDID by the last successful read.
+  DmtMode gEdidMode{};
+  // True while the DisplayPort transmitter drives video (a mode set then turns it off).
+  bool gDpVideoOn = false;
 
   bool IsUtility() const { return variant == Variant::Utility; }
 };

@@ -1,5 +1,7 @@
 #include "device/eeprom/eeprom_image_builder.h"
 
+#include <algorithm>
+
 #include "device/eeprom/eeprom_image.h"
 
 namespace zev {
@@ -113,25 +115,41 @@ bool BuildEepromImage(const EepromImageSpec& spec, uint32_t partSize, std::vecto
   const uint16_t bcdUsb2 = lpm ? 0x0210 : 0x0200;
   uint32_t next = layout::kDescriptorArea;
   bool fits = true;
-  auto place = [&](uint32_t locator, const std::vector<uint8_t>& descriptor) {
+  struct Placed {
+    std::vector<uint8_t> bytes;
+    uint32_t offset;
+  };
+  std::vector<Placed> shareable;
+  auto point = [&](uint32_t locator, size_t length, uint32_t offset) {
+    out[locator] = static_cast<uint8_t>(length);
+    out[locator + 1] = static_cast<uint8_t>(offset / 2);
+  };
+  // Strings get a place of their own (the serial number is rewritten in place);
+  // identical device and configuration descriptors are stored once and shared.
+  auto place = [&](uint32_t locator, const std::vector<uint8_t>& descriptor, bool share) {
+    if (share) {
+      for (const Placed& p : shareable) {
+        if (p.bytes == descriptor) return point(locator, descriptor.size(), p.offset);
+      }
+    }
     next = (next + 1) & ~1u;  // descriptors start at even offsets
     if (next + descriptor.size() > partSize || next / 2 > 0xFF) {
       fits = false;
       return;
     }
     std::copy(descriptor.begin(), descriptor.end(), out.begin() + next);
-    out[locator] = static_cast<uint8_t>(descriptor.size());
-    out[locator + 1] = static_cast<uint8_t>(next / 2);
+    point(locator, descriptor.size(), next);
+    if (share) shareable.push_back({descriptor, next});
     next += static_cast<uint32_t>(descriptor.size());
   };
-  place(layout::kFsDeviceLocator, DeviceDescriptor(spec, bcdUsb2, 64));
-  place(layout::kFsConfigLocator, ConfigBlock(spec, false));
-  place(layout::kHsDeviceLocator, DeviceDescriptor(spec, bcdUsb2, 64));
-  place(layout::kHsConfigLocator, ConfigBlock(spec, false));
-  place(layout::kSsDeviceLocator, DeviceDescriptor(spec, 0x0320, 9));
-  place(layout::kSsConfigLocator, ConfigBlock(spec, true));
-  if (lpm) place(layout::kBosLocator, BosDescriptor());
-  for (uint32_t n = 1; n <= 5; ++n) place(layout::StringLocator(n), StringDescriptor(*strings[n - 1]));
+  place(layout::kFsDeviceLocator, DeviceDescriptor(spec, bcdUsb2, 64), true);
+  place(layout::kFsConfigLocator, ConfigBlock(spec, false), true);
+  place(layout::kHsDeviceLocator, DeviceDescriptor(spec, bcdUsb2, 64), true);
+  place(layout::kHsConfigLocator, ConfigBlock(spec, false), true);
+  place(layout::kSsDeviceLocator, DeviceDescriptor(spec, 0x0320, 9), true);
+  place(layout::kSsConfigLocator, ConfigBlock(spec, true), true);
+  if (lpm) place(layout::kBosLocator, BosDescriptor(), true);
+  for (uint32_t n = 1; n <= 5; ++n) place(layout::StringLocator(n), StringDescriptor(*strings[n - 1]), false);
   if (!fits) {
     *error = "the descriptors and strings do not fit a " + std::to_string(partSize) + "-byte part";
     return false;

@@ -18,8 +18,9 @@ class SystemUnit final : public Unit {
 
   // Fault: the lite reset never completes (bit 0 stays set).
   bool liteResetStuck = false;
-  // Reads of HW_CFG that still show the lite reset in progress.
-  static constexpr int kLiteResetReads = 1;
+  // Reads of HW_CFG that still show the lite reset in progress: none, the reset is
+  // over before the next transfer reaches the chip (the library reads back once).
+  static constexpr int kLiteResetReads = 0;
   int liteResets() const { return liteResets_; }
 
  private:

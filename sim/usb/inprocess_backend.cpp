@@ -60,7 +60,7 @@ class InProcessTransport final : public UsbTransport {
   // is still recorded. An unplugged adapter records its own failures.
   bool Stale(uint16_t address) {
     if (adapter_.generation() == generation_) return false;
-    adapter_.trace().Record(TraceEvent(TraceEvent::Kind::Failed, address));
+    adapter_.RecordVanishedTransfer(address);
     return true;
   }
 

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "device/eeprom/eeprom_image_builder.h"
+#include "sim/units/eeprom_unit.h"
 #include "sim/units/standard_units.h"
 
 namespace zev::sim {
@@ -35,17 +36,19 @@ std::vector<uint8_t> DefaultEepromImage() {
   return image;
 }
 
-SimAdapter::SimAdapter(Options options)
-    : clock_(options.clock), speed_(options.speed), eeprom_(std::move(options.eeprom)) {
+SimAdapter::SimAdapter(Options options) : clock_(options.clock), speed_(options.speed) {
   if (clock_ != nullptr) {
     time_ = clock_;
   } else {
     realTime_ = std::make_unique<RealTime>();
     time_ = realTime_.get();
   }
-  if (eeprom_.empty()) eeprom_ = DefaultEepromImage();
   chip_ = std::make_unique<Chip>(options.variant, *time_);
   AddStandardUnits(*chip_);
+  eepromUnit_ = chip_->Find<EepromUnit>();
+  if (eepromUnit_ == nullptr) throw std::logic_error("the chip model has no EEPROM unit");
+  eeprom_ = &eepromUnit_->part();
+  eeprom_->Assign(options.eeprom.empty() ? DefaultEepromImage() : std::move(options.eeprom));
   chip_->PowerUp();
   chip_->SetDeviceResetHandler([this] { resetPending_ = true; });
   LoadEeprom();
@@ -53,7 +56,10 @@ SimAdapter::SimAdapter(Options options)
 
 SimAdapter::~SimAdapter() = default;
 
-void SimAdapter::LoadEeprom() { descriptors_ = UsbDescriptors::FromEeprom(eeprom_); }
+void SimAdapter::LoadEeprom() {
+  eepromUnit_->LoadPresets();
+  descriptors_ = UsbDescriptors::FromEeprom(eeprom_->bytes());
+}
 
 void SimAdapter::Unplug() {
   if (!plugged_) return;
@@ -76,6 +82,11 @@ void SimAdapter::DeviceReset() {
   Plug();
 }
 
+void SimAdapter::RecordVanishedTransfer(uint16_t address) {
+  Charge(kControlTransferUs);
+  trace_.Record(TraceEvent(TraceEvent::Kind::Failed, address));
+}
+
 void SimAdapter::Charge(uint64_t us) {
   if (clock_ != nullptr) clock_->AdvanceUs(us);
 }
@@ -89,13 +100,16 @@ bool SimAdapter::TakeFault(uint16_t address, bool isRegister) {
 }
 
 TransferResult SimAdapter::Control(const SetupPacket& setup, uint8_t* data) {
+  // A transfer to a device that is gone still takes the host its time to fail, so
+  // polling loops reach their timeouts.
+  Charge(kControlTransferUs);
   if (!plugged_) {
     trace_.Record(TraceEvent(TraceEvent::Kind::Failed, setup.wIndex));
     return {TransferStatus::NoDevice, 0};
   }
-  Charge(kControlTransferUs);
   const bool vendor = (setup.bmRequestType & 0x60) == 0x40;
-  if (TakeFault(setup.wIndex, vendor)) {
+  const bool vendorRead = vendor && (setup.bmRequestType & 0x80) != 0;
+  if (TakeFault(setup.wIndex, vendor) || (vendorRead && faults_.failReadAddresses.contains(setup.wIndex))) {
     trace_.Record(TraceEvent(TraceEvent::Kind::Failed, setup.wIndex));
     return {TransferStatus::Failed, 0};
   }
@@ -212,7 +226,7 @@ TransferResult SimAdapter::ClearHalt(uint8_t endpoint) {
 
 TransferResult SimAdapter::BulkOut(uint8_t endpoint, std::span<const uint8_t> data) {
   if (!plugged_) {
-    trace_.Record(TraceEvent(TraceEvent::Kind::Failed, endpoint));
+    RecordVanishedTransfer(endpoint);
     return {TransferStatus::NoDevice, 0};
   }
   Charge(kControlTransferUs / 4 + data.size() / kBulkBytesPerMs * 1000 +

@@ -10,14 +10,18 @@
 #include "device/usb/usb_backend.h"
 #include "sim/core/chip.h"
 #include "sim/core/trace.h"
+#include "sim/units/eeprom_part.h"
 #include "sim/usb/usb_descriptors.h"
 
 namespace zev::sim {
+
+class EepromUnit;
 
 // Transfer-level faults of the USB link.
 struct LinkFaults {
   uint32_t failNext = 0;             // the next N transfers fail
   std::set<uint16_t> failAddresses;  // every register transfer to these addresses fails
+  std::set<uint16_t> failReadAddresses;  // register reads of these addresses fail; writes go through
   bool stallControl = false;         // vendor requests are answered with a stall
   bool stallBulk = false;            // the bulk OUT endpoint stalls every packet
 };
@@ -59,9 +63,11 @@ class SimAdapter {
   const UsbDescriptors& descriptors() const { return descriptors_; }
   BusSpeed speed() const { return speed_; }
 
-  // The EEPROM part the chip reads its image from.
-  std::vector<uint8_t>& eeprom() { return eeprom_; }
-  // Re-reads the EEPROM image (the chip does so at power-up and device reset).
+  // The EEPROM part: the one the EEPROM unit programs and the chip reads its image
+  // from. Changing its bytes takes effect at the next power-up or device reset.
+  EepromPart& eeprom() { return *eeprom_; }
+  // Reads the EEPROM image as the chip does at power-up and device reset: the USB
+  // descriptors and strings, and the register presets of a signed image.
   void LoadEeprom();
 
   bool plugged() const { return plugged_; }
@@ -77,6 +83,9 @@ class SimAdapter {
   TransferResult Control(const SetupPacket& setup, uint8_t* data);
   TransferResult BulkOut(uint8_t endpoint, std::span<const uint8_t> data);
   TransferResult ClearHalt(uint8_t endpoint);
+  // A transfer through a handle to a device that has left the bus: it fails after the
+  // time a transfer takes, and is recorded.
+  void RecordVanishedTransfer(uint16_t address);
 
   // Bus time of one control transfer and of bulk data (about what a high-speed link
   // through zev-sim achieves).
@@ -97,7 +106,8 @@ class SimAdapter {
   Trace trace_;
   LinkFaults faults_;
   BusSpeed speed_;
-  std::vector<uint8_t> eeprom_;
+  EepromUnit* eepromUnit_ = nullptr;
+  EepromPart* eeprom_ = nullptr;
   UsbDescriptors descriptors_;
   bool plugged_ = true;
   bool resetPending_ = false;

@@ -14,11 +14,6 @@ size_t Index(BusSpeed speed) { return static_cast<size_t>(speed); }
 
 std::vector<uint8_t> Copy(std::span<const uint8_t> bytes) { return {bytes.begin(), bytes.end()}; }
 
-// A stored descriptor is usable when its own length and type agree with the locator.
-bool Usable(std::span<const uint8_t> descriptor, uint8_t type, size_t minLength) {
-  return descriptor.size() >= minLength && descriptor[0] <= descriptor.size() && descriptor[1] == type;
-}
-
 std::vector<uint8_t> Endpoint(uint8_t address, uint8_t attributes, uint16_t maxPacket, uint8_t interval) {
   return {7, 0x05, address, attributes, static_cast<uint8_t>(maxPacket), static_cast<uint8_t>(maxPacket >> 8),
           interval};
@@ -52,32 +47,29 @@ UsbDescriptors UsbDescriptors::BuiltIn() {
 
 UsbDescriptors UsbDescriptors::FromEeprom(std::span<const uint8_t> bytes) {
   const EepromImage image(bytes);
-  if (!image.HasSignature()) return BuiltIn();
+  EepromHeader header;
+  std::string error;
+  if (!image.HasSignature() || !image.ReadHeader(&header, &error)) return BuiltIn();
   UsbDescriptors d;
   d.fromImage_ = true;
-  std::string error;
   std::span<const uint8_t> found;
-  const uint32_t deviceLocators[3] = {layout::kFsDeviceLocator, layout::kHsDeviceLocator, layout::kSsDeviceLocator};
-  const uint32_t configLocators[3] = {layout::kFsConfigLocator, layout::kHsConfigLocator, layout::kSsConfigLocator};
+  const EepromSpeed speeds[3] = {EepromSpeed::Full, EepromSpeed::High, EepromSpeed::Super};
   for (size_t i = 0; i < 3; ++i) {
     // A descriptor the image does not hold soundly makes the chip fall back to its
     // built-in identity rather than present garbage to the host.
-    if (!image.Locate(deviceLocators[i], &found, &error) || !Usable(found, 0x01, 18)) return BuiltIn();
-    d.device_[i] = Copy(found.first(18));
-    if (!image.Locate(configLocators[i], &found, &error) || !Usable(found, 0x02, 18)) return BuiltIn();
+    if (!image.DeviceDescriptor(speeds[i], &found, &error)) return BuiltIn();
+    d.device_[i] = Copy(found);
+    if (!image.ConfigBlock(speeds[i], &found, &error)) return BuiltIn();
     d.config_[i] = Copy(found);
   }
-  uint32_t cfg0 = 0;
-  image.ReadU32(layout::kCfg0, &cfg0);
-  d.selfPowered_ = (cfg0 & CFG0_PWR_SEL) != 0;
-  d.lpm_ = (cfg0 & CFG0_LPM) != 0;
-  image.ReadU8(layout::kFsInterruptInterval, &d.fsInterval_);
-  image.ReadU16(layout::kLangId, &d.langId_);
-  if (image.Locate(layout::kBosLocator, &found, &error) && Usable(found, 0x0F, 5)) d.bos_ = Copy(found);
-  for (uint32_t n = 1; n <= 5; ++n) {
-    if (image.Locate(layout::StringLocator(n), &found, &error) && Usable(found, 0x03, 2)) {
-      d.strings_[n] = Copy(found.first(found[0]));
-    }
+  d.selfPowered_ = (header.cfg0 & CFG0_PWR_SEL) != 0;
+  d.lpm_ = (header.cfg0 & CFG0_LPM) != 0;
+  d.fsInterval_ = header.fsInterruptInterval;
+  d.langId_ = header.langId;
+  if (image.Bos(&found, &error)) d.bos_ = Copy(found);
+  // Strings that are absent or unsound are not served.
+  for (uint32_t n = 1; n <= layout::kStringCount; ++n) {
+    if (image.StringDescriptor(n, &found, &error)) d.strings_[n] = Copy(found);
   }
   return d;
 }

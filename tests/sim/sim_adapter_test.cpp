@@ -114,6 +114,11 @@ TEST(SimAdapter, EachTransferCostsBusTime) {
   const uint64_t before = clock.NowUs();
   adapter.BulkOut(0x01, frame);
   EXPECT_NEAR(static_cast<double>(clock.NowUs() - before), 100000.0, 1000.0);  // 10 MiB at 100 MiB/s
+  adapter.Unplug();
+  const uint64_t unplugged = clock.NowUs();
+  uint8_t data[4];
+  EXPECT_EQ(adapter.Control(MakeSetup(0xC0, 0xA1, 0, ID_REV, 4), data).status, TransferStatus::NoDevice);
+  EXPECT_EQ(clock.NowUs() - unplugged, SimAdapter::kControlTransferUs) << "failing still takes time, so polls time out";
 }
 
 TEST(SimAdapter, DescriptorsComeFromTheEepromImage) {
@@ -198,7 +203,9 @@ TEST(SimAdapter, DeviceResetReloadsTheEepromAndRejoins) {
   EepromImageSpec spec;
   spec.productId = 0x0003;
   std::string error;
-  ASSERT_TRUE(BuildEepromImage(spec, 512, &adapter.eeprom(), &error));
+  std::vector<uint8_t> image;
+  ASSERT_TRUE(BuildEepromImage(spec, 512, &image, &error));
+  adapter.eeprom().Assign(image);
   EXPECT_EQ(adapter.descriptors().ProductId(), 0x0002) << "read only at power-up and reset";
 
   uint8_t data[4] = {0x02, 0, 0, 0};
@@ -212,8 +219,8 @@ TEST(SimAdapter, LiteResetCompletesUnlessStuck) {
   SimAdapter adapter(WithClock(clock));
   uint8_t one[4] = {1, 0, 0, 0};
   adapter.Control(MakeSetup(0x40, 0xA0, 0, HW_CFG, 4), one);
-  EXPECT_EQ(ReadReg(adapter, HW_CFG) & 1, 1u);
-  EXPECT_EQ(ReadReg(adapter, HW_CFG) & 1, 0u);
+  EXPECT_EQ(ReadReg(adapter, HW_CFG) & 1, 0u) << "over by the next transfer";
+  EXPECT_EQ(adapter.chip().Find<SystemUnit>()->liteResets(), 1);
   adapter.chip().Find<SystemUnit>()->liteResetStuck = true;
   adapter.Control(MakeSetup(0x40, 0xA0, 0, HW_CFG, 4), one);
   for (int i = 0; i < 10; ++i) EXPECT_EQ(ReadReg(adapter, HW_CFG) & 1, 1u);

@@ -87,9 +87,9 @@ TEST(RegisterAccess, AddressIsSentAsSixteenBits) {
 TEST(RegisterAccess, ValuesTravelLittleEndian) {
   testing::SimRig rig;
   UsbDevice* dev = rig.Open();
-  EXPECT_EQ(GfxSetRegDW(dev, DP_DATA0, 0xA1B2C3D4), 0u);
-  EXPECT_EQ(rig.chip().Peek(DP_DATA0), 0xA1B2C3D4u);
-  EXPECT_EQ(GfxGetRegDW(dev, DP_DATA0), 0xA1B2C3D4u);
+  EXPECT_EQ(GfxSetRegDW(dev, GPIO_DATA, 0xA1B2C3D4), 0u);
+  EXPECT_EQ(rig.chip().Peek(GPIO_DATA), 0xA1B2C3D4u);
+  EXPECT_EQ(GfxGetRegDW(dev, GPIO_DATA), 0xA1B2C3D4u);
 }
 
 TEST(BulkWrite, WholeBufferGoesInOneTransfer) {

@@ -13,8 +13,10 @@
 extern "C" {
 #endif
 
-#if defined(_WIN32)
+#if defined(_WIN32) && defined(ZEVUTIL_BUILDING)
 #define ZEV_API __declspec(dllexport)
+#elif defined(_WIN32)
+#define ZEV_API __declspec(dllimport)
 #else
 #define ZEV_API __attribute__((visibility("default")))
 #endif
@@ -89,7 +91,7 @@ typedef struct HdmiAudioSettings {
 
 /* Lifecycle. */
 ZEV_API ZEV_STATUS ZEVLibInit(void);
-ZEV_API ZEV_STATUS ZEVLibDeInit(void);
+ZEV_API ZEV_STATUS ZEVLibDeInit(void); /* always 0 */
 
 /* Memory. */
 ZEV_API ZEV_STATUS ZEVSetMemSize(uint32_t highestAddress);
