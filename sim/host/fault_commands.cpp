@@ -40,6 +40,15 @@ CommandReply FailAddress(SimAdapter& adapter, Words args) {
   return CommandReply::Ok("transfers to register " + args[0] + " fail");
 }
 
+CommandReply FailRead(SimAdapter& adapter, Words args) {
+  CommandReply error;
+  if (!WantArgs(args, 1, "fail-read ADDR", &error)) return error;
+  uint64_t address = 0;
+  if (!ParseNumber(args[0], 0xFFFF, &address)) return CommandReply::Error("bad register address '" + args[0] + "'");
+  adapter.faults().failReadAddresses.insert(static_cast<uint16_t>(address));
+  return CommandReply::Ok("reads of register " + args[0] + " fail");
+}
+
 CommandReply Stall(SimAdapter& adapter, Words args) {
   CommandReply error;
   if (!WantArgs(args, 1, "stall control|bulk", &error)) return error;
@@ -78,6 +87,7 @@ CommandReply Clear(SimAdapter& adapter, Words args) {
 const FaultKind kFaultKinds[] = {
     {"fail-next", "COUNT", "the next COUNT transfers fail", &FailNext},
     {"fail-address", "ADDR", "every transfer to register ADDR fails", &FailAddress},
+    {"fail-read", "ADDR", "reads of register ADDR fail; writes go through", &FailRead},
     {"stall", "control|bulk", "vendor requests or bulk OUT packets stall", &Stall},
     {"stuck", "ADDR HIGHMASK LOWMASK", "bits of register ADDR read as 1 (HIGHMASK) or 0 (LOWMASK)", &Stuck},
     {"clear", "", "no link faults, no stuck bits", &Clear},

@@ -78,6 +78,7 @@ void UsbfsNode::Complete(Client& client, Urb urb, int status, uint32_t actualLen
 long UsbfsNode::HandleIoctl(Client& client, unsigned long request, UMockdevIoctlData* arg, int& err) {
   // A vanished device still hands out URBs that completed before; all else fails.
   if (Gone() && !(request == USBDEVFS_REAPURBNDELAY && !client.completed.empty())) {
+    if (request == USBDEVFS_SUBMITURB) RecordVanishedTransfer(arg);
     err = ENODEV;
     return -1;
   }
@@ -161,6 +162,19 @@ long UsbfsNode::HandleIoctl(Client& client, unsigned long request, UMockdevIoctl
   }
   err = EFAULT;  // client memory could not be read
   return -1;
+}
+
+void UsbfsNode::RecordVanishedTransfer(UMockdevIoctlData* arg) {
+  auto urb = Resolve(arg, 0, sizeof(usbdevfs_urb));
+  if (!urb) return;
+  const auto* raw = As<usbdevfs_urb>(urb);
+  uint16_t address = raw->endpoint;  // bulk: the endpoint; control: the register address
+  if (raw->type == USBDEVFS_URB_TYPE_CONTROL && raw->buffer_length >= static_cast<int>(kSetupBytes)) {
+    if (auto setup = Resolve(urb.get(), offsetof(usbdevfs_urb, buffer), kSetupBytes)) {
+      address = static_cast<uint16_t>(setup->data[4] | setup->data[5] << 8);
+    }
+  }
+  setup_.adapter->RecordVanishedTransfer(address);
 }
 
 long UsbfsNode::ClaimInterface(Client& client, unsigned long request, UMockdevIoctlData* arg, int& err) {

@@ -75,6 +75,9 @@ class UsbfsNode {
   long SubmitUrb(Client& client, UMockdevIoctlData* arg, int& err);
   long ReapUrb(Client& client, UMockdevIoctlData* arg, int& err);
   long DiscardUrb(Client& client, UMockdevIoctlData* arg, int& err);
+  // A transfer submitted through the node after the adapter went away: the adapter
+  // records it as it records one through any stale handle.
+  void RecordVanishedTransfer(UMockdevIoctlData* arg);
   long ClaimInterface(Client& client, unsigned long request, UMockdevIoctlData* arg, int& err);
   void Complete(Client& client, Urb urb, int status, uint32_t actualLength);
 

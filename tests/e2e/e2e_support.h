@@ -21,9 +21,13 @@ inline ProcessResult RunZevSim(const std::vector<std::string>& options, const st
   return RunProcess(argv, kRunTimeout);
 }
 
-// The probe's transcript for `steps`, run under zev-sim with `options`.
-inline ProcessResult RunProbe(const std::vector<std::string>& options, const std::vector<std::string>& steps) {
-  std::vector<std::string> command = {ZEV_E2E_PROBE_BIN};
+// The probe's transcript for `steps`, run under zev-sim with `options` and with the
+// extra environment entries ("NAME=value").
+inline ProcessResult RunProbe(const std::vector<std::string>& options, const std::vector<std::string>& steps,
+                              const std::vector<std::string>& environment = {}) {
+  std::vector<std::string> command = {"env"};
+  command.insert(command.end(), environment.begin(), environment.end());
+  command.push_back(ZEV_E2E_PROBE_BIN);
   command.insert(command.end(), steps.begin(), steps.end());
   return RunZevSim(options, command);
 }

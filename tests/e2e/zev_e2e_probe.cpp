@@ -7,6 +7,7 @@
 //   ctl WORDS...       run `zev-sim ctl WORDS...` and wait for it
 //   ctl& WORDS...      start it in the background; ctl-wait waits for it
 //   generation N       adapter N's generation as zev-sim reports it
+//   program-pid PID    rewrite the product ID in the EEPROM (which holds the default image)
 //   hotplug-watch | hotplug-wait KIND...   libusb's arrival/removal events
 //
 // Exit status 0 when every step ran (a step may report a failure), 2 on a bad script.
@@ -21,6 +22,8 @@
 
 #include "device/chip/registers.h"
 #include "device/core/lib_context.h"
+#include "device/eeprom/eeprom_controller.h"
+#include "device/eeprom/eeprom_image_builder.h"
 #include "device/usb/connection.h"
 #include "device/usb/device_discovery.h"
 #include "device/usb/libusb_backend.h"
@@ -64,6 +67,7 @@ class Probe {
     std::fflush(stdout);
   }
   std::string CtlLine(const std::vector<std::string>& words, const ProcessResult& result);
+  bool ProgramProductId(uint16_t productId);
   std::vector<std::string> CtlCommand(const std::vector<std::string>& words) const {
     std::vector<std::string> argv = {ZEV_SIM_BIN, "ctl"};
     argv.insert(argv.end(), words.begin() + 1, words.end());
@@ -85,6 +89,25 @@ std::string Probe::CtlLine(const std::vector<std::string>& words, const ProcessR
   line += " -> " + reply;
   if (result.exitCode != 0) line += " [exit " + std::to_string(result.exitCode) + "]";
   return line;
+}
+
+// The adapter holds the toolset's default image: only the bytes that differ for the
+// new product ID are written.
+bool Probe::ProgramProductId(uint16_t productId) {
+  EepromImageSpec spec;
+  spec.productId = productId;
+  std::vector<uint8_t> current;
+  std::vector<uint8_t> wanted;
+  std::string error;
+  if (!BuildEepromImage(EepromImageSpec{}, 512, &current, &error) || !BuildEepromImage(spec, 512, &wanted, &error)) {
+    return false;
+  }
+  UsbDevice* dev = ConnectedDevice(ctx_);
+  bool ok = GfxEepromErWrEn(dev);
+  for (uint32_t i = 0; i < wanted.size() && ok; ++i) {
+    if (wanted[i] != current[i]) ok = EepromWriteByte(dev, i, wanted[i]);
+  }
+  return GfxEepromErWrDis(dev) && ok;
 }
 
 bool Probe::Run(const std::vector<std::string>& w) {
@@ -154,6 +177,8 @@ bool Probe::Run(const std::vector<std::string>& w) {
     const size_t key = at == std::string::npos ? at : status.out.find("generation=", at);
     Print("generation " + w[1] + ": " +
           (key == std::string::npos ? "unknown" : status.out.substr(key + 11, status.out.find(' ', key) - key - 11)));
+  } else if (step == "program-pid" && args == 1 && Number(w[1])) {
+    Print("program-pid " + w[1] + ": " + (ProgramProductId(static_cast<uint16_t>(*Number(w[1]))) ? "ok" : "failed"));
   } else if (step == "hotplug-watch" && args == 0 && !hotplug_) {
     hotplug_ = std::make_unique<HotplugWatch>();
     std::string error;
