@@ -60,7 +60,11 @@ gboolean ControlServer::OnConnection(gint fd, GIOCondition, gpointer self) {
   // A client that connects and says nothing must not stall the main loop for long.
   SetSocketTimeouts(connection, kServerTimeoutMs);
   std::string line;
-  if (ReceiveLine(connection, &line)) SendLine(connection, server->handler_(line));
+  if (ReceiveLine(connection, &line)) {
+    SendLine(connection, server->handler_(line));
+  } else if (line.size() > kMaxLineBytes) {
+    SendLine(connection, "error: command longer than " + std::to_string(kMaxLineBytes) + " bytes");
+  }
   close(connection);
   return G_SOURCE_CONTINUE;
 }

@@ -48,11 +48,12 @@ int RunHost(char** argv) {
     std::fputs(kHostUsage, stdout);
     return 0;
   }
-  AdapterFactory factory;
-  if (!factory.Init(options, &error)) return Fail(kBadUsage, error);
+  // Before any file is read: a restart would find a pipe already drained.
   RunUnderUmockdevPreload(argv);
   // Files named on the command line are opened before the testbed exists: from then
   // on the preload shows the testbed in place of /dev and /sys.
+  AdapterFactory factory;
+  if (!factory.Init(options, &error)) return Fail(kBadUsage, error);
   TraceFile trace;
   if (options.traceFile && !trace.Open(*options.traceFile, &error)) return Fail(kBadUsage, error);
 

@@ -6,6 +6,7 @@
 
 #include <fstream>
 
+#include "device/eeprom/eeprom_image_builder.h"
 #include "tests/e2e/e2e_support.h"
 
 namespace zev::e2e {
@@ -120,6 +121,32 @@ TEST(ZevSim, PassesSignalsOnAndCleansUp) {
   EXPECT_FALSE(result.timedOut);
   EXPECT_EQ(result.exitCode, 128 + SIGTERM);
   EXPECT_FALSE(Exists(testbed));
+}
+
+// The image is read once, so it may come from a stream: here a product ID no default
+// image has, read through standard input.
+TEST(ZevSim, ReadsTheEepromImageFromAStream) {
+  EepromImageSpec spec;
+  spec.productId = 0x0042;
+  std::vector<uint8_t> image;
+  std::string error;
+  ASSERT_TRUE(BuildEepromImage(spec, 256, &image, &error)) << error;
+  const std::string path = ::testing::TempDir() + "eeprom_pid42.bin";
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(image.data()),
+                                              static_cast<std::streamsize>(image.size()));
+  const ProcessResult result =
+      RunProcess({"sh", "-c",
+                  std::string(ZEV_SIM_BIN) + " --eeprom /dev/stdin --eeprom-size 256 -- " + ZEV_SIM_BIN +
+                      " ctl status < '" + path + "'"},
+                 kRunTimeout);
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_THAT(result.out, HasSubstr("id=1209:0042"));
+}
+
+TEST(ZevSimCtl, RefusesAnOverlongCommand) {
+  const ProcessResult result = RunZevSim({}, {ZEV_SIM_BIN, "ctl", "status", std::string(5000, 'x')});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_THAT(result.err, HasSubstr("error: command longer than 4096 bytes"));
 }
 
 TEST(ZevSimCtl, NeedsASocket) {
