@@ -39,6 +39,7 @@ void KeepStandardStreamsOpen() {
 }  // namespace
 
 int RunHost(char** argv) {
+  KeepStandardStreamsOpen();
   std::vector<std::string> args;
   for (char** arg = argv + 1; *arg != nullptr; ++arg) args.emplace_back(*arg);
   HostOptions options;
@@ -57,7 +58,6 @@ int RunHost(char** argv) {
   TraceFile trace;
   if (options.traceFile && !trace.Open(*options.traceFile, &error)) return Fail(kBadUsage, error);
 
-  KeepStandardStreamsOpen();
   signal(SIGPIPE, SIG_IGN);
   // Everything below is undone by destructors, whichever way this returns.
   ChildSupervisor supervisor;
