@@ -1,0 +1,61 @@
+#include "sim/host/adapter_factory.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "device/eeprom/eeprom_image_builder.h"
+
+namespace zev::sim::host {
+namespace {
+
+// The part's content: the image followed by erased bytes.
+bool LoadImage(const std::string& path, uint32_t partSize, std::vector<uint8_t>* part, std::string* error) {
+  std::FILE* file = std::fopen(path.c_str(), "rbe");
+  if (file == nullptr) {
+    *error = "cannot read EEPROM image '" + path + "': " + std::strerror(errno);
+    return false;
+  }
+  part->assign(partSize + 1, 0xFF);
+  const size_t length = std::fread(part->data(), 1, part->size(), file);
+  const bool failed = std::ferror(file) != 0;
+  const int readErrno = errno;
+  std::fclose(file);
+  if (failed) {
+    *error = "cannot read EEPROM image '" + path + "': " + std::strerror(readErrno);
+    return false;
+  }
+  if (length > partSize) {
+    *error = "EEPROM image '" + path + "' is longer than the " + std::to_string(partSize) + "-byte part";
+    return false;
+  }
+  part->resize(partSize);
+  return true;
+}
+
+}  // namespace
+
+bool AdapterFactory::Init(const HostOptions& options, std::string* error) {
+  options_ = options;
+  if (options.eepromFile) return LoadImage(*options.eepromFile, options.eepromSize, &eeprom_, error);
+  std::string why;
+  if (!BuildEepromImage(EepromImageSpec{}, options.eepromSize, &eeprom_, &why)) {
+    *error = "the default EEPROM image does not fit a " + std::to_string(options.eepromSize) +
+             "-byte part (" + why + "); give one with --eeprom";
+    return false;
+  }
+  return true;
+}
+
+SimAdapter::Options AdapterFactory::For(unsigned number) const { return With(options_.VariantOf(number)); }
+
+SimAdapter::Options AdapterFactory::With(ChipVariant variant) const {
+  SimAdapter::Options options;
+  options.variant = variant;
+  options.speed = options_.speed;
+  options.eeprom = eeprom_;
+  options.clock = nullptr;  // real time
+  return options;
+}
+
+}  // namespace zev::sim::host

@@ -1,0 +1,146 @@
+#include "sim/host/host_options.h"
+
+#include <algorithm>
+#include <charconv>
+#include <string_view>
+
+#include "sim/host/virtual_bus.h"
+
+namespace zev::sim::host {
+
+const char* const kHostUsage =
+    "usage: zev-sim [options] -- COMMAND [ARGS...]\n"
+    "       zev-sim ctl [--socket PATH] SUBCOMMAND [ARGS...]   (zev-sim ctl --help lists them)\n"
+    "\n"
+    "Hosts virtual ZEV adapters as USB devices that COMMAND finds through libusb, runs\n"
+    "COMMAND, and exits with its exit status. COMMAND gets UMOCKDEV_DIR and LD_PRELOAD\n"
+    "for the virtual devices and ZEV_SIM_CTL, the control socket of `zev-sim ctl`.\n"
+    "\n"
+    "options:\n"
+    "  --adapters N          number of adapters at start, 0 to 16 (default 1)\n"
+    "  --variant V[,V...]    chip of each adapter: a0, rev1 or fpgaNNN (default rev1);\n"
+    "                        the last one given serves the adapters after it\n"
+    "  --speed S             full, high or super (default high)\n"
+    "  --eeprom FILE         EEPROM image of every adapter (default: the toolset's image)\n"
+    "  --eeprom-size BYTES   EEPROM part size: 128, 256 or 512 (default 512)\n"
+    "  --trace FILE          write every transfer and bus event to FILE\n"
+    "  --help                show this text\n";
+
+ChipVariant HostOptions::VariantOf(unsigned number) const {
+  return variants.at(std::min<size_t>(number, variants.size()) - 1);
+}
+
+namespace {
+
+bool ParseUnsigned(std::string_view text, unsigned* value) {
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), *value);
+  return ec == std::errc() && end == text.data() + text.size() && !text.empty();
+}
+
+bool ParseVariants(std::string_view text, std::vector<ChipVariant>* variants, std::string* error) {
+  variants->clear();
+  while (true) {
+    const size_t comma = text.find(',');
+    const std::string_view name = text.substr(0, comma);
+    const std::optional<ChipVariant> variant = ChipVariant::Parse(name);
+    if (!variant) {
+      *error = "--variant: unknown chip variant '" + std::string(name) + "' (use a0, rev1 or fpgaNNN)";
+      return false;
+    }
+    variants->push_back(*variant);
+    if (comma == std::string_view::npos) return true;
+    text.remove_prefix(comma + 1);
+  }
+}
+
+bool ParseSpeed(std::string_view text, BusSpeed* speed, std::string* error) {
+  if (text == "full") {
+    *speed = BusSpeed::Full;
+  } else if (text == "high") {
+    *speed = BusSpeed::High;
+  } else if (text == "super") {
+    *speed = BusSpeed::Super;
+  } else {
+    *error = "--speed: unknown bus speed '" + std::string(text) + "' (use full, high or super)";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool ParseHostOptions(const std::vector<std::string>& args, HostOptions* options, std::string* error) {
+  *options = HostOptions{};
+  size_t i = 0;
+  for (; i < args.size(); ++i) {
+    std::string name = args[i];
+    if (name == "--") {
+      ++i;
+      break;
+    }
+    if (name == "--help" || name == "-h") {
+      options->help = true;
+      return true;
+    }
+    if (!name.starts_with("--")) {
+      *error = "unexpected argument '" + name + "' (the command follows --; try --help)";
+      return false;
+    }
+    // Values come as "--name value" or "--name=value".
+    std::optional<std::string> value;
+    if (const size_t equals = name.find('='); equals != std::string::npos) {
+      value = name.substr(equals + 1);
+      name.resize(equals);
+    }
+    const bool known = name == "--adapters" || name == "--variant" || name == "--speed" || name == "--eeprom" ||
+                       name == "--eeprom-size" || name == "--trace";
+    if (!known) {
+      *error = "unknown option '" + name + "' (try --help)";
+      return false;
+    }
+    if (!value) {
+      if (i + 1 >= args.size() || args[i + 1].starts_with("--")) {
+        *error = name + " needs a value";
+        return false;
+      }
+      value = args[++i];
+    }
+    if (name == "--adapters") {
+      if (!ParseUnsigned(*value, &options->adapters) || options->adapters > VirtualBus::kMaxAdapters) {
+        *error = "--adapters: '" + *value + "' is not a number from 0 to " + std::to_string(VirtualBus::kMaxAdapters);
+        return false;
+      }
+    } else if (name == "--variant") {
+      if (!ParseVariants(*value, &options->variants, error)) return false;
+    } else if (name == "--speed") {
+      if (!ParseSpeed(*value, &options->speed, error)) return false;
+    } else if (name == "--eeprom") {
+      if (value->empty()) {
+        *error = "--eeprom: the file name is empty";
+        return false;
+      }
+      options->eepromFile = *value;
+    } else if (name == "--eeprom-size") {
+      unsigned size = 0;
+      if (!ParseUnsigned(*value, &size) || (size != 128 && size != 256 && size != 512)) {
+        *error = "--eeprom-size: '" + *value + "' is not an EEPROM part size (use 128, 256 or 512)";
+        return false;
+      }
+      options->eepromSize = size;
+    } else {
+      if (value->empty()) {
+        *error = "--trace: the file name is empty";
+        return false;
+      }
+      options->traceFile = *value;
+    }
+  }
+  options->command.assign(args.begin() + static_cast<std::ptrdiff_t>(i), args.end());
+  if (options->command.empty()) {
+    *error = "no command given (usage: zev-sim [options] -- COMMAND [ARGS...])";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace zev::sim::host

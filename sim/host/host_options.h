@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "sim/core/chip_variant.h"
+#include "sim/usb/usb_descriptors.h"
+
+namespace zev::sim::host {
+
+// The command line of `zev-sim [options] -- COMMAND [ARGS...]`.
+struct HostOptions {
+  unsigned adapters = 1;
+  // Chip variant of each adapter in order; the last also serves the adapters after it.
+  std::vector<ChipVariant> variants = {ChipVariant::SiliconRev1()};
+  BusSpeed speed = BusSpeed::High;
+  std::optional<std::string> eepromFile;
+  uint32_t eepromSize = 512;
+  std::optional<std::string> traceFile;
+  bool help = false;
+  std::vector<std::string> command;
+
+  ChipVariant VariantOf(unsigned number) const;  // number from 1
+};
+
+// False with a message naming the bad option or value.
+bool ParseHostOptions(const std::vector<std::string>& args, HostOptions* options, std::string* error);
+
+extern const char* const kHostUsage;
+
+}  // namespace zev::sim::host
