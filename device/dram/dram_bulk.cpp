@@ -1,5 +1,6 @@
 #include "device/dram/dram_bulk.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "device/chip/registers.h"
@@ -52,11 +53,16 @@ uint32_t DramBulkFill(UsbDevice* dev, uint32_t lo, uint32_t hi, uint32_t start, 
     word[i] = static_cast<uint8_t>(hi >> (8 * i));
     word[4 + i] = static_cast<uint8_t>(lo >> (8 * i));
   }
+  // One word, then doubling copies of what is there: a 32 MB fill in a few dozen calls.
   uint8_t* out = packet.payload();
   const uint32_t n = packet.payloadSize();
-  uint32_t i = 0;
-  for (; n - i >= sizeof word; i += sizeof word) std::memcpy(out + i, word, sizeof word);
-  std::memcpy(out + i, word, n - i);
+  uint32_t filled = std::min<uint32_t>(n, sizeof word);
+  std::memcpy(out, word, filled);
+  while (filled < n) {
+    const uint32_t chunk = std::min(filled, n - filled);
+    std::memcpy(out + filled, out, chunk);
+    filled += chunk;
+  }
   return SendToEngine(dev, packet, engineStalled);
 }
 
