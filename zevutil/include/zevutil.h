@@ -104,7 +104,10 @@ ZEV_API DramTestResult ZEVVerifyFullDRAM(void);
 ZEV_API DramTestResult ZEVMemoryDataLinesTest(void);
 ZEV_API DramTestResult ZEVMemoryAddressLinesTest(void);
 
-/* EEPROM. */
+/* EEPROM (128, 256 or 512 bytes). Reads and writes measure the part first, which
+ * writes and restores three of its bytes, and refuse ranges outside it
+ * (ZEV_INVALID_EEPROM_ADD, ZEV_EEPROM_OUT_OF_BOUND). A write succeeds only when every
+ * byte read back matches; otherwise ZEV_LIB_FAILURE, and the bytes written stay. */
 ZEV_API ZEV_STATUS ZEVLibWriteEEprom(const uint8_t* data, uint32_t offset, uint32_t length);
 ZEV_API ZEV_STATUS ZEVLibReadEeprom(uint8_t* buffer, uint32_t offset, uint32_t length);
 ZEV_API ZEV_STATUS ZEVLibEraseEeprom(void);
