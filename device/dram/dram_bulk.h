@@ -28,7 +28,7 @@ uint32_t DramBulkFill(UsbDevice* dev, uint32_t lo, uint32_t hi, uint32_t start, 
 
 // The shape of DramBulkFill, for routines that take their fill as a parameter (so a
 // test can make the packet buffer unavailable).
-using DramFillRoutine =
-    std::function<uint32_t(UsbDevice* dev, uint32_t lo, uint32_t hi, uint32_t start, uint32_t end, bool* engineStalled)>;
+using DramFillRoutine = std::function<uint32_t(UsbDevice* dev, uint32_t lo, uint32_t hi, uint32_t start,
+                                               uint32_t end, bool* engineStalled)>;
 
 }  // namespace zev

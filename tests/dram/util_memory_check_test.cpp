@@ -223,7 +223,11 @@ TEST(UtilMemoryCheck, FillIsRetriedOnceAfterATransferProblem) {
       {"transfer problem once", {kDramBulkDeviceError}, MemoryCheckResult::Passed, 3, 1},
       {"no buffer once", {kDramBulkNoPacket}, MemoryCheckResult::Passed, 3, 0},
       // A fill that still fails leaves memory that does not hold the pattern.
-      {"transfer problem twice", {kDramBulkDeviceError, kDramBulkDeviceError}, MemoryCheckResult::HardwareFailure, 2, 1},
+      {"transfer problem twice",
+       {kDramBulkDeviceError, kDramBulkDeviceError},
+       MemoryCheckResult::HardwareFailure,
+       2,
+       1},
       {"no buffer twice", {kDramBulkNoPacket, kDramBulkNoPacket}, MemoryCheckResult::HardwareFailure, 2, 0},
       {"no buffer, then a transfer problem twice",
        {kDramBulkNoPacket, kDramBulkDeviceError, kDramBulkDeviceError},

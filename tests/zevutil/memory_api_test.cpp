@@ -88,7 +88,8 @@ TEST(ZEVSetODTnFrequency, BringsUpWithTheOldIndicesAndStoresTheNewOnes) {
   rig.ClearTrace();
   rig.ClearDiag();
   ASSERT_EQ(api::ZEVSetODTnFrequency(rig.ctx(), 2, 1), ZEV_SUCCESS);
-  EXPECT_EQ(rig.trace().Writes(DDR2_TIM0, DDR2_TIM0), (std::vector<std::pair<uint16_t, uint32_t>>{{DDR2_TIM0, 0x00030814}}))
+  EXPECT_EQ(rig.trace().Writes(DDR2_TIM0, DDR2_TIM0),
+            (std::vector<std::pair<uint16_t, uint32_t>>{{DDR2_TIM0, 0x00030814}}))
       << "the DDR2-667 set of index 4";
   EXPECT_EQ(rig.trace().Writes(DDR2PHY_CTL_0, DDR2PHY_CTL_0).back().second & 0x33, 0u) << "ODT index 9 is off";
   EXPECT_NE(rig.Diag().find("Set DDR2_CLK to 333Mhz"), std::string::npos);

@@ -134,7 +134,8 @@ TEST(MemoryTests, DataLineTestRunsAtTheClockAndTerminationSetBefore) {
     EXPECT_EQ(memoryOdt[i].second & 0x44, 0x04u);
     EXPECT_EQ(phyOdt[i].second & 0x33, 0x11u);
   }
-  const std::string banner = "\n*****************************\n*   Set DDR2_CLK to 200Mhz  *\n*****************************\n";
+  const std::string banner =
+      "\n*****************************\n*   Set DDR2_CLK to 200Mhz  *\n*****************************\n";
   const std::string pll = " config_sys_clk():  setting clk_ddr 200.000 MHz (400/2) hand-optimized values\n";
   const std::string ddr2 = " sysclk is 100, so calling new nw DDR2-400 code\n";
   EXPECT_EQ(rig.Diag(), banner + pll + ddr2 + banner + pll + ddr2);

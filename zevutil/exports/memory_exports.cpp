@@ -3,7 +3,9 @@
 #include "zevutil/core/memory_api.h"
 #include "zevutil/exports/process_library.h"
 
-ZEV_STATUS ZEVSetMemSize(uint32_t highestAddress) { return zev::api::ZEVSetMemSize(zev::ProcessContext(), highestAddress); }
+ZEV_STATUS ZEVSetMemSize(uint32_t highestAddress) {
+  return zev::api::ZEVSetMemSize(zev::ProcessContext(), highestAddress);
+}
 
 uint32_t ZEVGetMemSize(void) { return zev::api::ZEVGetMemSize(zev::ProcessContext()); }
 
