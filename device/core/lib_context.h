@@ -17,6 +17,8 @@ class UsbBackend;
 struct LibConnection {
   std::unique_ptr<UsbDevice> device;
   std::unique_ptr<UsbHandles> handles;
+  // The timing EdidParseDetailedTiming decoded last (scratch; gEdidMode keeps the result).
+  DmtMode edidTiming{};
 };
 
 // All process-wide state of one device-library instance, under the names the

@@ -4,6 +4,7 @@
 #include "sim/units/clock_unit.h"
 #include "sim/units/data_port_unit.h"
 #include "sim/units/ddr2_unit.h"
+#include "sim/units/display_controller_unit.h"
 #include "sim/units/dram_unit.h"
 #include "sim/units/eeprom_unit.h"
 #include "sim/units/graphics_engine_unit.h"
@@ -18,6 +19,7 @@ void AddStandardUnits(Chip& chip) {
   chip.AddUnit<Ddr2Unit>();
   chip.AddUnit<EepromUnit>();
   chip.AddUnit<I2cMasterUnit>();
+  chip.AddUnit<DisplayControllerUnit>();
   chip.AddUnit<DramUnit>();
   chip.AddUnit<DataPortUnit>();
   chip.AddUnit<GraphicsEngineUnit>();
