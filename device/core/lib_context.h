@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "device/core/diagnostics.h"
 #include "device/core/variant.h"
@@ -45,6 +46,10 @@ struct LibContext {
   // HDMI audio settings and the sampling frequency (kHz) the last I2S set-up chose.
   HdmiAudioSettings gHdmiAudio{};
   uint32_t dwAudioFs = 0;
+  // The frequency the last I2S set-up chose, untouched by Fs tracking (0 before any).
+  uint32_t dwAudioFsAtSetup = 0;
+  // What Fs tracking has to report ("Fs Changed old=.. new=.."); " " when nothing.
+  std::string szFsStatus = " ";
 
   // I2C transfer mechanism chosen by the last successful VgaI2cInit (0 plain FIFO,
   // 1 old assist, 2 new assist).

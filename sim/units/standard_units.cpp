@@ -8,6 +8,8 @@
 #include "sim/units/dram_unit.h"
 #include "sim/units/eeprom_unit.h"
 #include "sim/units/graphics_engine_unit.h"
+#include "sim/units/hdmi_audio_unit.h"
+#include "sim/units/hdmi_unit.h"
 #include "sim/units/i2c_master_unit.h"
 #include "sim/units/system_unit.h"
 
@@ -23,6 +25,8 @@ void AddStandardUnits(Chip& chip) {
   chip.AddUnit<DramUnit>();
   chip.AddUnit<DataPortUnit>();
   chip.AddUnit<GraphicsEngineUnit>();
+  chip.AddUnit<HdmiAudioUnit>();
+  chip.AddUnit<HdmiUnit>();
 }
 
 }  // namespace zev::sim
