@@ -1,5 +1,6 @@
 #include "device/dram/dram_bulk.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "device/chip/registers.h"
@@ -18,12 +19,14 @@ uint32_t AlignUpToWord(uint32_t offset) { return (offset + 7) & ~uint32_t{7}; }
 bool HasTransport(const UsbDevice* dev) { return dev != nullptr && dev->transport != nullptr; }
 
 // Sends the whole packet in one bulk transfer and asks the engine how it went.
-uint32_t SendToEngine(UsbDevice* dev, const MemWritePacket& packet) {
+uint32_t SendToEngine(UsbDevice* dev, const MemWritePacket& packet, bool* engineStalled = nullptr) {
   if (GfxBulkWrite(dev, packet.bytes(), packet.size()) != packet.size()) return kDramBulkDeviceError;
   uint32_t status = 0;
   // A status that cannot be read does not prove the data arrived.
   if (GfxQueryRegDW(dev, GE_CMD_STATUS, &status) != 0) return kDramBulkDeviceError;
-  return (status & kGeStatusMask) == kGeStatusError ? kDramBulkDeviceError : kDramBulkOk;
+  if ((status & kGeStatusMask) != kGeStatusError) return kDramBulkOk;
+  if (engineStalled != nullptr) *engineStalled = true;
+  return kDramBulkDeviceError;
 }
 
 }  // namespace
@@ -37,7 +40,8 @@ uint32_t DramBulkWrite(UsbDevice* dev, const uint8_t* data, uint32_t offset, uin
   return SendToEngine(dev, packet);
 }
 
-uint32_t DramBulkFill(UsbDevice* dev, uint32_t lo, uint32_t hi, uint32_t start, uint32_t end) {
+uint32_t DramBulkFill(UsbDevice* dev, uint32_t lo, uint32_t hi, uint32_t start, uint32_t end, bool* engineStalled) {
+  if (engineStalled != nullptr) *engineStalled = false;
   if (!HasTransport(dev)) return kDramBulkDeviceError;
   const uint32_t first = AlignUpToWord(start);
   if (end < first) return kDramBulkNoPacket;
@@ -49,12 +53,17 @@ uint32_t DramBulkFill(UsbDevice* dev, uint32_t lo, uint32_t hi, uint32_t start, 
     word[i] = static_cast<uint8_t>(hi >> (8 * i));
     word[4 + i] = static_cast<uint8_t>(lo >> (8 * i));
   }
+  // One word, then doubling copies of what is there: a 32 MB fill in a few dozen calls.
   uint8_t* out = packet.payload();
   const uint32_t n = packet.payloadSize();
-  uint32_t i = 0;
-  for (; n - i >= sizeof word; i += sizeof word) std::memcpy(out + i, word, sizeof word);
-  std::memcpy(out + i, word, n - i);
-  return SendToEngine(dev, packet);
+  uint32_t filled = std::min<uint32_t>(n, sizeof word);
+  std::memcpy(out, word, filled);
+  while (filled < n) {
+    const uint32_t chunk = std::min(filled, n - filled);
+    std::memcpy(out + filled, out, chunk);
+    filled += chunk;
+  }
+  return SendToEngine(dev, packet, engineStalled);
 }
 
 }  // namespace zev

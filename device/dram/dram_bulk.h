@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "device/usb/usb_device.h"
 
@@ -20,6 +21,14 @@ uint32_t DramBulkWrite(UsbDevice* dev, const uint8_t* data, uint32_t offset, uin
 // Fills DRAM from `start` rounded up to a multiple of 8 up to `end` (exclusive) with one
 // 64-bit pattern, in one memory-write packet. The halves are stored swapped: bits 31:0
 // of every word get `hi` and bits 63:32 get `lo`, so the word reads back as lo:hi.
-uint32_t DramBulkFill(UsbDevice* dev, uint32_t lo, uint32_t hi, uint32_t start, uint32_t end);
+// `engineStalled`, when given, tells whether a device error was the graphics engine
+// reporting that it stalled on the data (the packet itself went out).
+uint32_t DramBulkFill(UsbDevice* dev, uint32_t lo, uint32_t hi, uint32_t start, uint32_t end,
+                      bool* engineStalled = nullptr);
+
+// The shape of DramBulkFill, for routines that take their fill as a parameter (so a
+// test can make the packet buffer unavailable).
+using DramFillRoutine = std::function<uint32_t(UsbDevice* dev, uint32_t lo, uint32_t hi, uint32_t start,
+                                               uint32_t end, bool* engineStalled)>;
 
 }  // namespace zev

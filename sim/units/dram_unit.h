@@ -25,6 +25,7 @@ class DramUnit final : public Unit {
   DramArray& array() { return array_; }
   // Puts `view` between the chip and the array; null removes it.
   void SetView(std::unique_ptr<DramMemory> view) { view_ = std::move(view); }
+  DramMemory* view() const { return view_.get(); }
 
  private:
   DramArray array_;

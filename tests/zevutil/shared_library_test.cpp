@@ -32,7 +32,9 @@ TEST(SharedLibrary, ExportsOnlyZevNames) {
   const std::vector<std::string> names = DefinedDynamicSymbols(ZEVUTIL_LIBRARY_PATH);
   ASSERT_FALSE(names.empty()) << "nm found no symbols in " << ZEVUTIL_LIBRARY_PATH;
   for (const auto& name : names) EXPECT_EQ(name.rfind("ZEV", 0), 0u) << name;
-  for (const char* expected : {"ZEVLibInit", "ZEVLibDeInit"}) {
+  for (const char* expected : {"ZEVLibInit", "ZEVLibDeInit", "ZEVSetMemSize", "ZEVGetMemSize", "ZEVSetODTnFrequency",
+                               "ZEVGetODTnFrequency", "ZEVDRAMWrite", "ZEVDRAMRead", "ZEVVerifyFullDRAM",
+                               "ZEVMemoryDataLinesTest", "ZEVMemoryAddressLinesTest"}) {
     EXPECT_NE(std::find(names.begin(), names.end(), expected), names.end()) << expected;
   }
 }
@@ -49,6 +51,29 @@ TEST(SharedLibrary, LoadsBindsByNameAndUnloads) {
   EXPECT_EQ(deinit(), 0);
   EXPECT_EQ(deinit(), 0);
   EXPECT_EQ(dlsym(library, "_ZN3zev9GfxHwInitEPNS_9UsbDeviceE"), nullptr) << "device routines stay private";
+  EXPECT_EQ(dlclose(library), 0);
+}
+
+// A freshly loaded library answers from its values at load, and refuses the memory
+// tests before it looks for a device.
+TEST(SharedLibrary, MemoryExportsStartFromTheValuesAtLoad) {
+  void* library = dlopen(ZEVUTIL_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL);
+  ASSERT_NE(library, nullptr) << dlerror();
+  auto getMemSize = reinterpret_cast<uint32_t (*)(void)>(dlsym(library, "ZEVGetMemSize"));
+  auto getOdt = reinterpret_cast<ZEV_STATUS (*)(MemoryParams*)>(dlsym(library, "ZEVGetODTnFrequency"));
+  auto addressLines = reinterpret_cast<DramTestResult (*)(void)>(dlsym(library, "ZEVMemoryAddressLinesTest"));
+  auto read = reinterpret_cast<ZEV_STATUS (*)(uint8_t*, uint32_t, uint32_t)>(dlsym(library, "ZEVDRAMRead"));
+  ASSERT_TRUE(getMemSize && getOdt && addressLines && read);
+
+  EXPECT_EQ(getMemSize(), 0x1FFFFFFu);
+  MemoryParams params{};
+  EXPECT_EQ(getOdt(&params), ZEV_SUCCESS);
+  EXPECT_EQ(params.Freq, 4u);
+  EXPECT_EQ(params.ODT, 9u);
+  const DramTestResult result = addressLines();
+  EXPECT_EQ(result.status, ZEV_INVALID_ODT);
+  EXPECT_EQ(result.addressLine, ZEV_RESULT_UNSET);
+  EXPECT_EQ(read(nullptr, 0, 8), ZEV_INVALID_ARG);
   EXPECT_EQ(dlclose(library), 0);
 }
 
