@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,6 +18,28 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr std::chrono::seconds kKillGrace{5};
+
+// A file holding `text`, read from its start; -1 on failure. A memory file rather than
+// a pipe: the whole text is there at once, however much of it the program reads.
+int InputFile(const std::string& text) {
+  const int fd = memfd_create("process-input", MFD_CLOEXEC);
+  if (fd < 0) return -1;
+  size_t written = 0;
+  while (written < text.size()) {
+    const ssize_t got = write(fd, text.data() + written, text.size() - written);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {
+      close(fd);
+      return -1;
+    }
+    written += static_cast<size_t>(got);
+  }
+  if (lseek(fd, 0, SEEK_SET) != 0) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
 
 }  // namespace
 
@@ -34,16 +57,26 @@ void Process::CloseOutputs() {
   outFd_ = errFd_ = -1;
 }
 
-bool Process::Start(const std::vector<std::string>& argv, std::string* error) {
+bool Process::Start(const std::vector<std::string>& argv, std::string* error, const std::string* input) {
+  const int inputFd = input != nullptr ? InputFile(*input) : -1;
+  if (input != nullptr && inputFd < 0) {
+    *error = std::string("input file: ") + std::strerror(errno);
+    return false;
+  }
   int outPipe[2];
   int errPipe[2];
   if (pipe2(outPipe, O_CLOEXEC) != 0 || pipe2(errPipe, O_CLOEXEC) != 0) {
     *error = std::string("pipe: ") + std::strerror(errno);
+    if (inputFd >= 0) close(inputFd);
     return false;
   }
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  if (inputFd >= 0) {
+    posix_spawn_file_actions_adddup2(&actions, inputFd, 0);
+  } else {
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  }
   posix_spawn_file_actions_adddup2(&actions, outPipe[1], 1);
   posix_spawn_file_actions_adddup2(&actions, errPipe[1], 2);
   std::vector<char*> args;
@@ -51,6 +84,7 @@ bool Process::Start(const std::vector<std::string>& argv, std::string* error) {
   args.push_back(nullptr);
   const int result = posix_spawnp(&pid_, args[0], &actions, nullptr, args.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
+  if (inputFd >= 0) close(inputFd);
   close(outPipe[1]);
   close(errPipe[1]);
   outFd_ = outPipe[0];
@@ -133,16 +167,29 @@ ProcessResult Process::Finish(std::chrono::milliseconds timeout) {
   return result;
 }
 
-ProcessResult RunProcess(const std::vector<std::string>& argv, std::chrono::milliseconds timeout) {
+namespace {
+
+ProcessResult Run(const std::vector<std::string>& argv, const std::string* input, std::chrono::milliseconds timeout) {
   Process process;
   std::string error;
-  if (!process.Start(argv, &error)) {
+  if (!process.Start(argv, &error, input)) {
     ProcessResult result;
     result.exitCode = 127;
     result.err = error;
     return result;
   }
   return process.Finish(timeout);
+}
+
+}  // namespace
+
+ProcessResult RunProcess(const std::vector<std::string>& argv, std::chrono::milliseconds timeout) {
+  return Run(argv, nullptr, timeout);
+}
+
+ProcessResult RunProcessWithInput(const std::vector<std::string>& argv, const std::string& input,
+                                  std::chrono::milliseconds timeout) {
+  return Run(argv, &input, timeout);
 }
 
 }  // namespace zev::e2e

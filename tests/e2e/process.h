@@ -15,7 +15,8 @@ struct ProcessResult {
   std::string err;
 };
 
-// A program run with standard input from /dev/null and its output collected. A run
+// A program run with its output collected; standard input is /dev/null or a given
+// text (followed by the end of input). A run
 // that outlives its deadline gets SIGTERM (SIGKILL a few seconds later), so a hang
 // fails a test instead of stalling it.
 class Process {
@@ -25,8 +26,9 @@ class Process {
   Process(const Process&) = delete;
   Process& operator=(const Process&) = delete;
 
-  // False with a message in `error` when the program cannot be started.
-  bool Start(const std::vector<std::string>& argv, std::string* error);
+  // False with a message in `error` when the program cannot be started. `input`, when
+  // given, is what the program reads on standard input.
+  bool Start(const std::vector<std::string>& argv, std::string* error, const std::string* input = nullptr);
   // Waits for the next line of standard output (without its line feed).
   bool ReadLine(std::string* line, std::chrono::milliseconds timeout);
   void Signal(int signal);
@@ -48,5 +50,8 @@ class Process {
 // Starts, waits and collects; a program that cannot be started gives exit code 127
 // and the reason in `err`.
 ProcessResult RunProcess(const std::vector<std::string>& argv, std::chrono::milliseconds timeout);
+// The same with `input` on standard input.
+ProcessResult RunProcessWithInput(const std::vector<std::string>& argv, const std::string& input,
+                                  std::chrono::milliseconds timeout);
 
 }  // namespace zev::e2e
