@@ -56,6 +56,7 @@ std::vector<BadCommandLine> BadCommandLines() {
        {"--eeprom", tooLongFor256, "--eeprom-size", "256"},
        "zev-sim: EEPROM image '" + tooLongFor256 + "' is longer than the 256-byte part"},
       {"BadEepromSize", {"--eeprom-size", "1024"}, "zev-sim: --eeprom-size: '1024' is not an EEPROM part size"},
+      {"BadDramSize", {"--dram-size", "128"}, "zev-sim: --dram-size: '128' is not a DRAM part size in MB (use 32 or 64)"},
       {"UnwritableTrace",
        {"--trace", "/nonexistent/trace.txt"},
        "zev-sim: cannot write trace file '/nonexistent/trace.txt': No such file or directory"},
