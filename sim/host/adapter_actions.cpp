@@ -56,7 +56,8 @@ CommandReply RunAdapterAction(ControlContext& context, Words args, const char* c
     reply = action->apply(context.bus.Adapter(n), actionArgs);
     if (!reply.ok) return reply;
   }
-  return CommandReply::Ok((adapters.size() == 1 ? "adapter " : "adapters ") + JoinNumbers(adapters) + ": " + reply.text);
+  const std::string selected = (adapters.size() == 1 ? "adapter " : "adapters ") + JoinNumbers(adapters);
+  return CommandReply::Ok(selected + ": " + reply.text);
 }
 
 std::vector<CommandForm> AdapterActionForms(std::span<const AdapterAction> actions) {

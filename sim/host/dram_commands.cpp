@@ -99,8 +99,8 @@ CommandReply BadCell(SimAdapter& adapter, Words args) {
   }
   const uint32_t word = static_cast<uint32_t>(address) & ~uint32_t{7};
   Faults(adapter).AddBadCell(word, ones, zeros);
-  return CommandReply::Ok("the word at " + HexAddress(word) +
-                          (args.size() == 1 ? " reads 0" : " reads bits " + args[1] + " as 1 and " + args[2] + " as 0"));
+  const std::string reads = args.size() == 1 ? "reads 0" : "reads bits " + args[1] + " as 1 and " + args[2] + " as 0";
+  return CommandReply::Ok("the word at " + HexAddress(word) + " " + reads);
 }
 
 CommandReply Clear(SimAdapter& adapter, Words) {

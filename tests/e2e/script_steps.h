@@ -35,6 +35,7 @@ inline std::string RunCtl(const std::vector<std::string>& words) {
 
 // Runs every argument as a step; `step` returns false for a step it does not know or
 // with bad arguments. Exit status 0 when every step ran, 2 on a bad script.
-int RunScript(int argc, char** argv, const char* program, const std::function<bool(const std::vector<std::string>&)>& step);
+int RunScript(int argc, char** argv, const char* program,
+              const std::function<bool(const std::vector<std::string>&)>& step);
 
 }  // namespace zev::e2e

@@ -215,8 +215,10 @@ bool LibClient::Run(const std::vector<std::string>& w) {
     PrintLine("eeprom-erase: " + std::to_string(zev_.eepromErase()));
   } else if (step == "ctl" && args > 0) {
     PrintLine(RunCtl(w));
-  } else if (step == "probe" && !ProbeSteps(w).empty()) {
-    RunProbe(ProbeSteps(w));
+  } else if (step == "probe" && args > 0) {
+    const std::vector<std::string> steps = ProbeSteps(w);
+    if (steps.empty()) return false;
+    RunProbe(steps);
   } else {
     return false;
   }
@@ -302,8 +304,9 @@ int main(int argc, char** argv) {
     return 1;
   }
   zev::e2e::LibClient client(exports);
-  const int status = zev::e2e::RunScript(argc, argv, "zev-e2e-lib",
-                                         [&client](const std::vector<std::string>& words) { return client.Run(words); });
+  const int status = zev::e2e::RunScript(argc, argv, "zev-e2e-lib", [&client](const std::vector<std::string>& words) {
+    return client.Run(words);
+  });
   // Unloading closes a connection that is still open.
   dlclose(library);
   return status;
