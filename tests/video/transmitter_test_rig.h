@@ -24,11 +24,11 @@ inline std::vector<uint8_t> ReadEdidFile(const std::string& name) {
   return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
-// An adapter with an ANX9805 on its I2C bus, opened with the I2C master initialised;
-// trace, captured text and the transmitter's write log start empty.
+// An adapter with an ANX9805 (and nothing else) on its I2C bus, opened with the I2C
+// master initialised; trace, captured text and the transmitter's write log start empty.
 struct DpRig {
   explicit DpRig(sim::ChipVariant variant = sim::ChipVariant::SiliconRev1())
-      : rig(variant), anx(sim::AttachAnx9805(rig.chip())) {
+      : rig(variant, sim::BoardDescription::Empty()), anx(sim::AttachAnx9805(rig.chip())) {
     dev = rig.Open();
     EXPECT_TRUE(VgaI2cInit(dev));
     rig.ClearTrace();
@@ -55,10 +55,11 @@ struct DpRig {
   UsbDevice* dev = nullptr;
 };
 
-// An FPGA board (where the CH7301 sits) opened with the I2C master initialised.
+// An FPGA board (where the CH7301 sits) carrying just the CH7301, opened with the I2C
+// master initialised.
 struct DvoRig {
   explicit DvoRig(sim::ChipVariant variant = sim::ChipVariant::Fpga(103))
-      : rig(variant), c7301(sim::AttachC7301(rig.chip())) {
+      : rig(variant, sim::BoardDescription::Empty()), c7301(sim::AttachC7301(rig.chip())) {
     dev = rig.Open();
     EXPECT_TRUE(VgaI2cInit(dev));
     rig.ClearTrace();
