@@ -9,6 +9,7 @@
 //   generation N       adapter N's generation as zev-sim reports it
 //   program-pid PID    rewrite the product ID in the EEPROM (which holds the default image)
 //   hotplug-watch | hotplug-wait KIND...   libusb's arrival/removal events
+//   zev ...            calls into libzevutil.so, loaded at run time (zevutil_client.h)
 //
 // Exit status 0 when every step ran (a step may report a failure), 2 on a bad script.
 #include <chrono>
@@ -30,6 +31,8 @@
 #include "device/usb/register_access.h"
 #include "tests/e2e/hotplug_watch.h"
 #include "tests/e2e/process.h"
+#include "tests/e2e/step_words.h"
+#include "tests/e2e/zevutil_client.h"
 
 namespace zev::e2e {
 namespace {
@@ -44,16 +47,6 @@ std::string Hex(uint32_t value) {
   char text[16];
   std::snprintf(text, sizeof text, "0x%08X", value);
   return text;
-}
-
-std::optional<uint32_t> Number(const std::string& text) {
-  try {
-    size_t used = 0;
-    const unsigned long value = std::stoul(text, &used, 0);
-    if (used == text.size() && value <= UINT32_MAX) return static_cast<uint32_t>(value);
-  } catch (...) {
-  }
-  return std::nullopt;
 }
 
 class Probe {
@@ -79,6 +72,7 @@ class Probe {
   std::unique_ptr<Process> background_;
   std::vector<std::string> backgroundWords_;
   std::unique_ptr<HotplugWatch> hotplug_;
+  ZevutilClient zevutil_;
 };
 
 std::string Probe::CtlLine(const std::vector<std::string>& words, const ProcessResult& result) {
@@ -120,14 +114,14 @@ bool Probe::Run(const std::vector<std::string>& w) {
     char path[kDevicePathChars];
     for (uint32_t i = 0; UsbGetDevicePath(ctx_, path, sizeof path, i); ++i) line += std::string(" ") + path;
     Print(line);
-  } else if (step == "wait-count" && args == 1 && Number(w[1])) {
+  } else if (step == "wait-count" && args == 1 && StepNumber(w[1])) {
     const auto deadline = std::chrono::steady_clock::now() + kEventTimeout;
     unsigned count = LibCountDevices(ctx_);
-    while (count != *Number(w[1]) && std::chrono::steady_clock::now() < deadline) {
+    while (count != *StepNumber(w[1]) && std::chrono::steady_clock::now() < deadline) {
       std::this_thread::sleep_for(20ms);
       count = LibCountDevices(ctx_);
     }
-    Print("wait-count " + w[1] + (count == *Number(w[1]) ? ": ok" : ": timed out with " + std::to_string(count)));
+    Print("wait-count " + w[1] + (count == *StepNumber(w[1]) ? ": ok" : ": timed out with " + std::to_string(count)));
   } else if (step == "open" && args == 0) {
     Print(LibOpenConnection(ctx_) == 0 ? "open: ok" : "open: failed");
   } else if (step == "probe" && args == 0) {
@@ -136,24 +130,24 @@ bool Probe::Run(const std::vector<std::string>& w) {
   } else if (step == "close" && args == 0) {
     LibCloseConnection(ctx_);
     Print("close");
-  } else if (step == "read" && args == 1 && Number(w[1])) {
+  } else if (step == "read" && args == 1 && StepNumber(w[1])) {
     uint32_t value = 0;
-    const bool ok = GfxQueryRegDW(ConnectedDevice(ctx_), *Number(w[1]), &value) == 0;
+    const bool ok = GfxQueryRegDW(ConnectedDevice(ctx_), *StepNumber(w[1]), &value) == 0;
     Print("read " + w[1] + ": " + (ok ? Hex(value) : "failed"));
-  } else if (step == "write" && args == 2 && Number(w[1]) && Number(w[2])) {
-    const bool ok = GfxSetRegDW(ConnectedDevice(ctx_), *Number(w[1]), *Number(w[2])) == 0;
+  } else if (step == "write" && args == 2 && StepNumber(w[1]) && StepNumber(w[2])) {
+    const bool ok = GfxSetRegDW(ConnectedDevice(ctx_), *StepNumber(w[1]), *StepNumber(w[2])) == 0;
     Print("write " + w[1] + " " + w[2] + ": " + (ok ? "ok" : "failed"));
-  } else if (step == "bulk" && args == 1 && Number(w[1])) {
-    const std::vector<uint8_t> data(*Number(w[1]), 0);
+  } else if (step == "bulk" && args == 1 && StepNumber(w[1])) {
+    const std::vector<uint8_t> data(*StepNumber(w[1]), 0);
     const uint32_t written = GfxBulkWrite(ConnectedDevice(ctx_), data.data(), static_cast<uint32_t>(data.size()));
     Print("bulk " + w[1] + ": " + (written == 0 ? "failed" : "wrote " + std::to_string(written)));
-  } else if (step == "reads-until-failure" && args == 1 && Number(w[1])) {
+  } else if (step == "reads-until-failure" && args == 1 && StepNumber(w[1])) {
     // How many reads succeed depends on timing; what matters is that the loop ends
     // with a failure instead of crashing or hanging, and that no read lies.
     uint32_t done = 0;
     bool failed = false;
     bool wrongValue = false;
-    for (; done < *Number(w[1]) && !failed; ++done) {
+    for (; done < *StepNumber(w[1]) && !failed; ++done) {
       uint32_t value = 0;
       failed = GfxQueryRegDW(ConnectedDevice(ctx_), ID_REV, &value) != 0;
       wrongValue = wrongValue || (!failed && value >> 16 != 0x9D00);
@@ -177,8 +171,9 @@ bool Probe::Run(const std::vector<std::string>& w) {
     const size_t key = at == std::string::npos ? at : status.out.find("generation=", at);
     Print("generation " + w[1] + ": " +
           (key == std::string::npos ? "unknown" : status.out.substr(key + 11, status.out.find(' ', key) - key - 11)));
-  } else if (step == "program-pid" && args == 1 && Number(w[1])) {
-    Print("program-pid " + w[1] + ": " + (ProgramProductId(static_cast<uint16_t>(*Number(w[1]))) ? "ok" : "failed"));
+  } else if (step == "program-pid" && args == 1 && StepNumber(w[1])) {
+    const bool ok = ProgramProductId(static_cast<uint16_t>(*StepNumber(w[1])));
+    Print("program-pid " + w[1] + ": " + (ok ? "ok" : "failed"));
   } else if (step == "hotplug-watch" && args == 0 && !hotplug_) {
     hotplug_ = std::make_unique<HotplugWatch>();
     std::string error;
@@ -189,6 +184,10 @@ bool Probe::Run(const std::vector<std::string>& w) {
     std::string line = ok ? "hotplug:" : "hotplug (timed out):";
     for (size_t i = 0; i < seen.size(); ++i) line += (i == 0 ? " " : ", ") + seen[i];
     Print(line);
+  } else if (step == "zev" && args > 0) {
+    const std::optional<std::string> line = zevutil_.Run({w.begin() + 1, w.end()});
+    if (!line) return false;
+    Print(*line);
   } else {
     return false;
   }

@@ -94,7 +94,8 @@ TEST_P(PreferedResolution, IsHeightWidthRefresh) {
 INSTANTIATE_TEST_SUITE_P(
     ZEVPreferedResolution, PreferedResolution,
     ::testing::Values(ResolutionCase{"StandardMonitor", sim::MonitorBus::Port2, {}, {1080, 1920, 60}},
-                      ResolutionCase{"SonyTvOnPort1", sim::MonitorBus::Port1, testing::Edid1360x768(), {768, 1360, 60}}),
+                      ResolutionCase{"SonyTvOnPort1", sim::MonitorBus::Port1, testing::Edid1360x768(),
+                                     {768, 1360, 60}}),
     [](const auto& info) { return info.param.name; });
 
 TEST(ZEVPreferedResolution, RefusesNullAndReportsAMissingMonitor) {
