@@ -20,11 +20,9 @@ Board::Board(Chip& chip, const BoardDescription& description) : chip_(chip) {
   if (description.c7301) c7301_ = &AttachC7301(chip);
   // Only the production chip reaches the DisplayPort transmitter's bus (I2C port 4).
   if (description.anx9805 && chip.Variant().IsSilicon()) anx9805_ = &AttachAnx9805(chip);
-  if (description.monitorEdid.empty()) {
-    ConnectMonitor(description.monitorBus);
-  } else {
-    ConnectMonitor(description.monitorBus, description.monitorEdid);
-  }
+  ConnectMonitor(description.monitorBus, description.monitorEdid.empty()
+                                             ? DefaultMonitorEdid()
+                                             : std::span<const uint8_t>(description.monitorEdid));
   SetAudioRate(AudioSource::I2s0, description.i2s0Hz);
   SetAudioRate(AudioSource::I2s1, description.i2s1Hz);
   SetAudioRate(AudioSource::Spdif, description.spdifHz);

@@ -84,12 +84,8 @@ CommandReply MonitorCommand(ControlContext& context, Words args) {
   {
     std::lock_guard lock(context.bus.lock());
     for (unsigned n : adapters) {
-      Board& board = context.bus.Adapter(n).board();
-      if (edid.empty()) {
-        board.ConnectMonitor(bus);
-      } else {
-        board.ConnectMonitor(bus, edid);
-      }
+      const std::span<const uint8_t> bytes = edid.empty() ? DefaultMonitorEdid() : std::span<const uint8_t>(edid);
+      context.bus.Adapter(n).board().ConnectMonitor(bus, bytes);
     }
   }
   const std::string what = bus == MonitorBus::None ? "no monitor" : "monitor on " + MonitorPortName(bus);
