@@ -1,6 +1,6 @@
 // libzevutil.so, loaded with dlopen by the probe, driving virtual adapters through
-// libusb and zev-sim: the device reset, the monitor's preferred mode and the mode set,
-// with the board changed through the control socket.
+// libusb and zev-sim: the device reset; and the board changed through the control
+// socket.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -52,29 +52,21 @@ const LibraryScenario kScenarios[] = {
      {"zev load", "zev ZEVResetDevice", "generation 1"},
      {"zev load: ok", "zev ZEVResetDevice: -32762", "generation 1: 1"}},
 
-    // The monitor from the command line on I2C port 1, then moved, replaced and removed.
-    {"MonitorAndModeSet",
+    // The monitor from the command line on I2C port 1, then replaced, silenced and
+    // removed. (The library's EDID reads and mode sets run in-process: through the real
+    // USB path each byte is an I2C poll whose 100 ms timeout a loaded machine can
+    // overrun.)
+    {"MonitorCommands",
      {"--monitor-edid", kSonyTv, "--monitor-port", "1"},
-     {"zev load", "zev ZEVLibInit", "zev ZEVPreferedResolution", "zev ZEVInitGE 480 640 60", "ctl monitor",
-      "zev ZEVInitGE 768 1366 60", "ctl monitor default", "zev ZEVPreferedResolution", "ctl monitor none",
-      "zev ZEVPreferedResolution", "zev ZEVInitGE 768 1366 60"},
-     {"zev load: ok", "zev ZEVLibInit: 0", "zev ZEVPreferedResolution: 0 768 1360 60", "zev ZEVInitGE 480 640 60: 0",
-      "ctl monitor -> ok 1: monitor on I2C port 1, 256-byte EDID, 256 bytes read", "zev ZEVInitGE 768 1366 60: 0",
-      "ctl monitor default -> ok adapter 1: monitor on I2C port 2", "zev ZEVPreferedResolution: 0 1080 1920 60",
-      "ctl monitor none -> ok adapter 1: no monitor", "zev ZEVPreferedResolution: -32747",
-      "zev ZEVInitGE 768 1366 60: -32747"}},
-
-    // A monitor that goes silent part way: the first read on port 2 fails, and port 1
-    // has none.
-    {"MonitorThatStopsAnswering",
-     {"--board", "empty", "--monitor-port", "2"},
-     {"zev load", "zev ZEVLibInit", "ctl monitor stop-after 100", "zev ZEVPreferedResolution",
-      "ctl monitor stop-after never", "zev ZEVPreferedResolution", "ctl monitor"},
-     {"zev load: ok", "zev ZEVLibInit: 0", "ctl monitor stop-after 100 -> ok adapter 1: the monitor stops answering "
-      "after 100 more bytes", "zev ZEVPreferedResolution: -32747",
+     {"ctl monitor", "ctl monitor default", "ctl monitor stop-after 100", "ctl monitor stop-after never",
+      "ctl monitor " + kSonyTv + " 2", "ctl monitor", "ctl monitor none", "ctl monitor"},
+     {"ctl monitor -> ok 1: monitor on I2C port 1, 256-byte EDID, 0 bytes read",
+      "ctl monitor default -> ok adapter 1: monitor on I2C port 2",
+      "ctl monitor stop-after 100 -> ok adapter 1: the monitor stops answering after 100 more bytes",
       "ctl monitor stop-after never -> ok adapter 1: the monitor answers again",
-      "zev ZEVPreferedResolution: 0 1080 1920 60",
-      "ctl monitor -> ok 1: monitor on I2C port 2, 256-byte EDID, 228 bytes read"}},
+      "ctl monitor " + kSonyTv + " 2 -> ok adapter 1: monitor on I2C port 2",
+      "ctl monitor -> ok 1: monitor on I2C port 2, 256-byte EDID, 0 bytes read",
+      "ctl monitor none -> ok adapter 1: no monitor", "ctl monitor -> ok 1: no monitor"}},
 
     {"BadBoardCommandsAreRefused",
      {"--board", "empty"},
