@@ -10,7 +10,8 @@
 namespace zev::sim::host {
 
 // Builds the options of every adapter zev-sim hosts (at start and for `ctl add`):
-// the chip variant, the bus speed, a fresh copy of the EEPROM part and the board.
+// the chip variant, the bus speed, a fresh copy of the EEPROM part, the DRAM size and
+// the board.
 class AdapterFactory {
  public:
   // Loads the EEPROM image and the monitor's EDID. False with a message naming the

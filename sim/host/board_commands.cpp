@@ -4,9 +4,11 @@
 
 #include "sim/devices/board.h"
 #include "sim/devices/monitor.h"
+#include "sim/host/adapter_actions.h"
 #include "sim/host/board_words.h"
 #include "sim/host/control_commands.h"
 #include "sim/host/virtual_bus.h"
+#include "sim/usb/sim_adapter.h"
 
 namespace zev::sim::host {
 namespace {
@@ -93,24 +95,27 @@ CommandReply MonitorCommand(ControlContext& context, Words args) {
 }
 
 // `audio [N] i2s0|i2s1|spdif RATE`.
-CommandReply AudioCommand(ControlContext& context, Words args) {
-  std::vector<unsigned> adapters;
-  CommandReply reply;
-  if (!TakeAdapters(context, &args, &adapters, &reply)) return reply;
-  if (args.size() != 2) return CommandReply::Error("usage: audio [N] i2s0|i2s1|spdif RATE");
-  const std::optional<AudioSource> source = ParseAudioSource(args[0]);
-  if (!source) return CommandReply::Error("unknown audio source '" + args[0] + "' (use i2s0, i2s1 or spdif)");
-  const std::optional<uint32_t> rate = ParseAudioRate(args[1]);
+CommandReply SetRate(SimAdapter& adapter, AudioSource source, const std::string& text) {
+  const std::optional<uint32_t> rate = ParseAudioRate(text);
   if (!rate) {
-    return CommandReply::Error("bad sampling rate '" + args[1] + "' (Hz, 0 to " + std::to_string(kMaxAudioRateHz) +
-                               ")");
+    return CommandReply::Error("bad sampling rate '" + text + "' (Hz, 0 to " + std::to_string(kMaxAudioRateHz) + ")");
   }
-  {
-    std::lock_guard lock(context.bus.lock());
-    for (unsigned n : adapters) context.bus.Adapter(n).board().SetAudioRate(*source, *rate);
-  }
-  return CommandReply::Ok(Done(adapters, AudioSourceName(*source) + (*rate == 0 ? " is silent"
-                                                                                  : " plays " + args[1] + " Hz")));
+  adapter.board().SetAudioRate(source, *rate);
+  return CommandReply::Ok(AudioSourceName(source) + (*rate == 0 ? " is silent" : " plays " + text + " Hz"));
+}
+
+CommandReply I2s0(SimAdapter& adapter, Words args) { return SetRate(adapter, AudioSource::I2s0, args[0]); }
+CommandReply I2s1(SimAdapter& adapter, Words args) { return SetRate(adapter, AudioSource::I2s1, args[0]); }
+CommandReply Spdif(SimAdapter& adapter, Words args) { return SetRate(adapter, AudioSource::Spdif, args[0]); }
+
+const AdapterAction kAudioSources[] = {
+    {"i2s0", "RATE", "sampling rate of I2S input 0 in Hz (0 to 192000; 0: silent)", &I2s0},
+    {"i2s1", "RATE", "sampling rate of I2S input 1 in Hz (0 to 192000; 0: silent)", &I2s1},
+    {"spdif", "RATE", "sampling rate of the S/PDIF input in Hz (0 to 192000; 0: silent)", &Spdif},
+};
+
+CommandReply AudioCommand(ControlContext& context, Words args) {
+  return RunAdapterAction(context, args, "audio", "audio source", kAudioSources);
 }
 
 }  // namespace
@@ -125,7 +130,7 @@ std::vector<CommandSpec> BoardCommands() {
         {"[N] none", "no monitor"},
         {"[N] stop-after COUNT|never", "the monitor stops answering after COUNT more bytes (never: it answers)"}},
        &MonitorCommand},
-      {"audio", {{"[N] i2s0|i2s1|spdif RATE", "sampling rate of an audio source in Hz (0: silent)"}}, &AudioCommand},
+      {"audio", AdapterActionForms(kAudioSources), &AudioCommand},
   };
 }
 

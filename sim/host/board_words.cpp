@@ -23,13 +23,6 @@ std::string MonitorPortName(MonitorBus bus) {
   return "none";
 }
 
-std::optional<AudioSource> ParseAudioSource(const std::string& text) {
-  if (text == "i2s0") return AudioSource::I2s0;
-  if (text == "i2s1") return AudioSource::I2s1;
-  if (text == "spdif") return AudioSource::Spdif;
-  return std::nullopt;
-}
-
 std::string AudioSourceName(AudioSource source) {
   switch (source) {
     case AudioSource::I2s0:

@@ -17,8 +17,7 @@ inline constexpr uint32_t kMaxAudioRateHz = 192000;
 std::optional<MonitorBus> ParseMonitorPort(const std::string& text);
 // "port 2", "port 1" or "none".
 std::string MonitorPortName(MonitorBus bus);
-// "i2s0", "i2s1" or "spdif".
-std::optional<AudioSource> ParseAudioSource(const std::string& text);
+// "I2S input 0", "I2S input 1" or "S/PDIF input".
 std::string AudioSourceName(AudioSource source);
 // A decimal sampling rate in Hz, 0 to kMaxAudioRateHz.
 std::optional<uint32_t> ParseAudioRate(const std::string& text);

@@ -24,15 +24,16 @@ const char* const kHostUsage =
     "  --speed S             full, high or super (default high)\n"
     "  --eeprom FILE         EEPROM image of every adapter (default: the toolset's image)\n"
     "  --eeprom-size BYTES   EEPROM part size: 128, 256 or 512 (default 512)\n"
+    "  --dram-size MB        DRAM part size: 32 or 64 (default 32)\n"
     "  --trace FILE          write every transfer and bus event to FILE\n"
-  "  --board B             standard (a monitor on I2C port 2, the CH7301 and, on\n"
-  "                        silicon, the ANX9805) or empty (nothing on the I2C buses)\n"
-  "  --monitor-edid FILE   the monitor's EDID (default: a 1920 x 1080 monitor's)\n"
-  "  --monitor-port P      the monitor's DDC lines on I2C port 1 or 2, or none\n"
-  "                        (default 2; either monitor option adds one to an empty board)\n"
-  "  --i2s0-rate HZ        sampling rate of I2S input 0 (default 48000; 0 is silence)\n"
-  "  --i2s1-rate HZ        sampling rate of I2S input 1 (default 0)\n"
-  "  --spdif-rate HZ       sampling rate of the S/PDIF input (default 0)\n"
+    "  --board B             standard (a monitor on I2C port 2, the CH7301 and, on\n"
+    "                        silicon, the ANX9805) or empty (nothing on the I2C buses)\n"
+    "  --monitor-edid FILE   the monitor's EDID (default: a 1920 x 1080 monitor's)\n"
+    "  --monitor-port P      the monitor's DDC lines on I2C port 1 or 2, or none\n"
+    "                        (default 2; either monitor option adds one to an empty board)\n"
+    "  --i2s0-rate HZ        sampling rate of I2S input 0 (default 48000; 0 is silence)\n"
+    "  --i2s1-rate HZ        sampling rate of I2S input 1 (default 0)\n"
+    "  --spdif-rate HZ       sampling rate of the S/PDIF input (default 0)\n"
     "  --help                show this text\n";
 
 ChipVariant HostOptions::VariantOf(unsigned number) const {
@@ -141,7 +142,8 @@ bool ParseHostOptions(const std::vector<std::string>& args, HostOptions* options
       name.resize(equals);
     }
     const bool known = name == "--adapters" || name == "--variant" || name == "--speed" || name == "--eeprom" ||
-                       name == "--eeprom-size" || name == "--trace" || IsBoardOption(name);
+                       name == "--eeprom-size" || name == "--dram-size" || name == "--trace" ||
+                       IsBoardOption(name);
     if (!known) {
       *error = "unknown option '" + name + "' (try --help)";
       return false;
@@ -175,6 +177,13 @@ bool ParseHostOptions(const std::vector<std::string>& args, HostOptions* options
         return false;
       }
       options->eepromSize = size;
+    } else if (name == "--dram-size") {
+      unsigned megabytes = 0;
+      if (!ParseUnsigned(*value, &megabytes) || (megabytes != 32 && megabytes != 64)) {
+        *error = "--dram-size: '" + *value + "' is not a DRAM part size in MB (use 32 or 64)";
+        return false;
+      }
+      options->dramMegabytes = megabytes;
     } else if (IsBoardOption(name)) {
       if (!ParseBoardOption(name, *value, options, error)) return false;
     } else {

@@ -19,6 +19,7 @@ struct HostOptions {
   BusSpeed speed = BusSpeed::High;
   std::optional<std::string> eepromFile;
   uint32_t eepromSize = 512;
+  uint32_t dramMegabytes = 32;
   std::optional<std::string> traceFile;
   // The board of every adapter: the standard one or an empty one, with the monitor and
   // the audio rates given.

@@ -57,6 +57,9 @@ std::vector<BadCommandLine> BadCommandLines() {
        {"--eeprom", tooLongFor256, "--eeprom-size", "256"},
        "zev-sim: EEPROM image '" + tooLongFor256 + "' is longer than the 256-byte part"},
       {"BadEepromSize", {"--eeprom-size", "1024"}, "zev-sim: --eeprom-size: '1024' is not an EEPROM part size"},
+      {"BadDramSize",
+       {"--dram-size", "128"},
+       "zev-sim: --dram-size: '128' is not a DRAM part size in MB (use 32 or 64)"},
       {"UnwritableTrace",
        {"--trace", "/nonexistent/trace.txt"},
        "zev-sim: cannot write trace file '/nonexistent/trace.txt': No such file or directory"},
@@ -200,7 +203,7 @@ TEST(ZevSimCtl, HelpListsTheCommands) {
   for (const char* command : {"status", "plug [N]", "unplug [N]", "add [VARIANT]", "fault [N] fail-next COUNT",
                               "fault [N] stuck ADDR HIGHMASK LOWMASK", "fault [N] clear", "monitor [N]",
                               "monitor [N] FILE|default [1|2]", "monitor [N] none", "monitor [N] stop-after COUNT|never",
-                              "audio [N] i2s0|i2s1|spdif RATE"}) {
+                              "audio [N] i2s0 RATE", "audio [N] spdif RATE"}) {
     EXPECT_THAT(result.out, HasSubstr(std::string("  ") + command)) << command;
   }
 }
