@@ -12,7 +12,9 @@ namespace zev::sim::host {
 const std::vector<CommandSpec>& ControlCommands() {
   static const std::vector<CommandSpec> commands = [] {
     std::vector<CommandSpec> all;
-    for (auto group : {BusCommands(), FaultCommands(), DramCommands()}) all.insert(all.end(), group.begin(), group.end());
+    for (auto group : {BusCommands(), FaultCommands(), DramCommands(), BoardCommands()}) {
+      all.insert(all.end(), group.begin(), group.end());
+    }
     return all;
   }();
   return commands;
