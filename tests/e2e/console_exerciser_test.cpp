@@ -42,6 +42,15 @@ const std::string kDataLinesFailed = "Testing ZEVMemoryDataLinesTest API, Data L
 const std::string kAddressLinesPassed = "Testing ZEVMemoryAddressLinesTest API, Address Line test passed \n\n";
 const std::string kAddressLinesFailed = "Testing ZEVMemoryAddressLinesTest API, Address Line test failed \n\n";
 const std::string kSettingsSet = " Successfully set frequency and ODT Value \n\n";
+const std::string kHdmiInit = "\n\n-----------------------Init HDMI------------------------------------\n";
+const std::string kMuteMissing = "ZEVHdmiMute is not available in zevutil.dll \n";
+const std::string kUnMuteMissing = "ZEVHdmiUnMute is not available in zevutil.dll \n";
+const std::string kPreferredFailed = "Failed to get prefered resolution \n";
+// A 1680 x 1050 monitor at 59.95 Hz (HP LP2275w).
+const std::string kMonitor1680 = std::string(ZEV_DATA_DIR) + "/edid/hp-lp2275w-dp.bin";
+
+// The HDMI menu, the choice's line feed, and what follows it.
+std::string Hdmi(const std::string& then) { return HdmiMenu() + "\n" + then; }
 
 std::vector<Dialogue> Dialogues() {
   return {
@@ -104,6 +113,44 @@ std::vector<Dialogue> Dialogues() {
 
       {"ResetDeclinedWithZero", {}, "5\n0\n6\n", Main(ResetPrompt()) + Main("")},
 
+      // Enable sets the monitor's preferred 1920 x 1080 mode; disable and success print
+      // nothing; the library has no mute pair.
+      {"HdmiMenuEnablesAndDisables",
+       {},
+       "4\n1\n2\n4\n5\n3\n6\n",
+       Main(BringUp() + HdmiHeader() + Hdmi(HdmiEnableDefaults() + kHdmiInit + PixelClock("148500000") + kHdmiInitDone +
+                                             "HDMI Sound enabled successfully \n") +
+            Hdmi("") + Hdmi(kMuteMissing) + Hdmi(kUnMuteMissing) + Hdmi("")) +
+           Main("")},
+
+      // Without a monitor the enable fails with ZEV_LIB_FAILURE, which the menu does not
+      // list: nothing is printed for it.
+      {"HdmiEnableWithoutMonitorPrintsNoCode",
+       {"--monitor-port", "none"},
+       "4\n1\n3\n6\n",
+       Main(BringUp() + HdmiHeader() + Hdmi(HdmiEnableDefaults() + kHdmiInit + kNoEdid + kNoEdid + kHdmiInitDone) +
+            Hdmi("")) +
+           Main("")},
+
+      {"ImageMenuRefusesAModeLargerThanTheMonitor",
+       {"--monitor-edid", kMonitor1680},
+       "3\n1\n6\n2\n6\n3\n6\n",
+       Main(ImageInitLine() + BringUp() + ImageMenuStart(1680, 1050, 59) + ImageMenu() + ResolutionMenu(true) +
+            "Monitor donot support 1920x1080 @ 60 \n\n" + ImageMenu() + ResolutionMenu(false) +
+            "Monitor donot support 1920x1080 @ 60 \n\n" + ImageMenu()) +
+           Main("")},
+
+      // Without a monitor every resolution choice fails at the preferred-mode query
+      // (both EDID buses tried); choices 4 and 5 end that line differently.
+      {"ImageMenuWithoutMonitor",
+       {"--monitor-port", "none"},
+       "3\n1\n4\n1\n2\n2\n7\n3\n6\n",
+       Main(ImageInitLine() + BringUp() + "--------------Library and Voskar Hardware init success------------ \n\n" +
+            kNoEdid + kNoEdid + kPreferredFailed + ImageMenu() + ResolutionMenu(true) + kNoEdid + kNoEdid +
+            kPreferredFailed + ImageMenu() + ResolutionMenu(true) + kNoEdid + kNoEdid + kPreferredFailed + "\n" +
+            ImageMenu() + ResolutionMenu(false) + ImageMenu()) +
+           Main("")},
+
       // An unreadable choice counts as 0 and is used up: it ends the EEPROM menu, the
       // next one ends the program.
       {"UnreadableInputCountsAsZero",
@@ -119,6 +166,13 @@ std::vector<Dialogue> Dialogues() {
   };
 }
 
+std::string ReadFile(const std::string& path) {
+  std::ifstream file(path);
+  std::stringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
 class ConsoleExerciser : public ::testing::TestWithParam<Dialogue> {};
 
 TEST_P(ConsoleExerciser, Dialogue) {
@@ -132,11 +186,26 @@ TEST_P(ConsoleExerciser, Dialogue) {
 INSTANTIATE_TEST_SUITE_P(ZevSim, ConsoleExerciser, ::testing::ValuesIn(Dialogues()),
                          [](const ::testing::TestParamInfo<Dialogue>& info) { return info.param.name; });
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream file(path);
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
+// The adapter leaves the bus and rejoins it (a later generation, the same place), and
+// can be opened again.
+TEST(ConsoleExerciserReset, ConfirmedResetMakesTheAdapterRejoin) {
+  const std::string tracePath = ::testing::TempDir() + "exerciser_reset_trace.txt";
+  const ExerciserRun run = RunExerciser({"--trace", tracePath}, "5\n1\n6\n", {},
+                                        ShellQuote(ZEV_SIM_BIN) + " ctl status && " + ShellQuote(ZEV_E2E_PROBE_BIN) +
+                                            " 'wait-count 1' open probe");
+  EXPECT_EQ(run.process.exitCode, 0) << run.process.err;
+  EXPECT_EQ(run.dialogue, Note() + Main(ResetPrompt() + BringUp() + "Successfully reset the device \n") + Main(""));
+  EXPECT_THAT(run.after, HasSubstr("1 plugged id=1209:0002 chip=rev1 path=usb:1-1"));
+  EXPECT_THAT(run.after, HasSubstr(" generation=2 "));
+  EXPECT_THAT(Lines(run.after), ::testing::IsSupersetOf({"wait-count 1: ok", "open: ok", "probe: ok ID_REV 0x9D000001"}));
+  const std::vector<std::string> busEvents = [&] {
+    std::vector<std::string> events;
+    for (const std::string& line : Lines(ReadFile(tracePath))) {
+      if (line.find(" the bus") != std::string::npos) events.push_back(line);
+    }
+    return events;
+  }();
+  EXPECT_EQ(busEvents, (std::vector<std::string>{"[1] left the bus", "[1] joined the bus (generation 2)"}));
 }
 
 TEST(ConsoleExerciserReset, DeclinedResetLeavesTheAdapterOnTheBus) {

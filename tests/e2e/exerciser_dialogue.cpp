@@ -3,6 +3,7 @@
 namespace zev::e2e::dialogue {
 
 std::string BringUp(const std::string& clock) { return "<bring-up " + clock + ">"; }
+std::string PixelClock(const std::string& hz) { return "<pixel clock " + hz + ">"; }
 
 std::string Note() {
   const std::string rule(84, '-');
@@ -70,6 +71,14 @@ std::string HdmiMenu() {
          "\t2. Disable HDMI Sound and Video \n"
          "\t3. Exit \n" +
          std::string(63, '-') + "\n" + "Options:";
+}
+
+std::string HdmiEnableDefaults() {
+  return "\nInitializing HDMI with default values \nHere are default values: \n"
+         "Display Controller Port set to 'DC_PORT_HDMI_AV'\nAudio set to 'AUDIO_I2S0'\n"
+         "Audio Sampling Frequency set to 'I2S_FS_AUTO'\nMCLK mode set to '256 * Fs'\n"
+         "N_SVAL set to 'Default'\nInfro frame suppression set to Disable\n" +
+         std::string(59, '-') + "\n\n";
 }
 
 std::string ImageInitLine() { return "----------------Intializing library and Voskar Hardware----------------"; }

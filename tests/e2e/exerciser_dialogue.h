@@ -6,8 +6,11 @@
 
 namespace zev::e2e::dialogue {
 
-// Where the library's bring-up announces the DDR2 clock (see exerciser_support.h).
+// Where the library's bring-up announces the DDR2 clock, and where a mode set
+// announces its pixel clock (see exerciser_support.h).
 std::string BringUp(const std::string& clock = "333Mhz");
+std::string PixelClock(const std::string& hz);
+inline const std::string kNoEdid = "<no EDID>";
 
 std::string Note();      // printed once at start
 std::string MainMenu();  // ends with "Option:: "
@@ -23,6 +26,9 @@ std::string DramMenu();
 std::string DramSettingsPrompts();  // choice 8: frequency, then termination
 std::string HdmiHeader();
 std::string HdmiMenu();  // ends with "Options:"
+std::string HdmiEnableDefaults();  // choice 1 up to the call of ZEVHdmiPhyEnable
+inline const std::string kHdmiInitDone =
+    "\n-----------------------Init HDMI done------------------------------------\n\n";
 
 // The image menu before its first choice, with the monitor's preferred mode.
 std::string ImageMenuStart(int width, int height, int refresh);

@@ -17,18 +17,31 @@ std::string ShellQuote(const std::string& path) {
   return quoted + "'";
 }
 
-std::string MarkBringUps(const std::string& output) {
-  // The banner opens with a line feed of its own; the two lines after it depend on the
-  // clock (the slowest clock prints none of this).
-  static const std::regex kBringUp(
-      "\n\\*{29}\n\\*   Set DDR2_CLK to ([0-9]+Mhz)  \\*\n\\*{29}\n"
-      "( config_sys_clk\\(\\): [^\n]*\n)?( sysclk is [^\n]*\n)?");
+std::string MarkLibraryLines(const std::string& output) {
+  // One alternative per kind of announcement, each with one group for its marker:
+  // the bring-up banner (it opens with a line feed of its own; the two lines after it
+  // depend on the clock, and the slowest clock prints none of this), the pixel clock
+  // of a mode set, and an EDID read that found no monitor answering on a bus.
+  static const std::regex kLibraryBlock(
+      R"(\n\*{29}\n\*   Set DDR2_CLK to ([0-9]+Mhz)  \*\n\*{29}\n)"
+      R"((?: config_sys_clk\(\): [^\n]*\n)?(?: sysclk is [^\n]*\n)?)"
+      R"(| Requested pixel clk = ([0-9]+)\n CLK_PIX_PLLOUT = [^\n]*\n DIVR1 = [^\n]*\n)"
+      R"(  stage 1 pixpll = [^\n]*\n  stage 0 pixpll = [^\n]*\n)"
+      R"(|(ERROR: VgaI2cReadByte\(\) failed w/ new assist, RawIntSts=0x[0-9A-F]+\n)"
+      R"((?:[A-Z0-9_]+ *= 0x[0-9A-F]+\n)*ERROR:  VgaI2cReadEDID\(\) failed calling VgaI2cReadByte\(\), i=0\n))");
   std::string marked;
   auto last = output.cbegin();
-  for (std::sregex_iterator it(output.begin(), output.end(), kBringUp), end; it != end; ++it) {
-    marked.append(last, (*it)[0].first);
-    marked += "<bring-up " + (*it)[1].str() + ">";
-    last = (*it)[0].second;
+  for (std::sregex_iterator it(output.begin(), output.end(), kLibraryBlock), end; it != end; ++it) {
+    const std::smatch& match = *it;
+    marked.append(last, match[0].first);
+    if (match[1].matched) {
+      marked += "<bring-up " + match[1].str() + ">";
+    } else if (match[2].matched) {
+      marked += "<pixel clock " + match[2].str() + ">";
+    } else {
+      marked += "<no EDID>";
+    }
+    last = match[0].second;
   }
   marked.append(last, output.cend());
   return marked;
@@ -55,7 +68,7 @@ ExerciserRun RunExerciser(const std::vector<std::string>& simOptions, const std:
     run.after = out.substr(marker + kAfterMarker.size());
     out.resize(marker);
   }
-  run.dialogue = MarkBringUps(out);
+  run.dialogue = MarkLibraryLines(out);
   return run;
 }
 

@@ -10,10 +10,12 @@ namespace zev::e2e {
 
 struct ExerciserRun {
   ProcessResult process;
-  // Standard output with every bring-up announcement of the library (the DDR2 clock
-  // banner and the clock and DDR2 lines after it) replaced by "<bring-up 333Mhz>":
-  // the exerciser's own text stays byte for byte, and where the library brought the
-  // chip up is still visible. Other library lines stay as they are.
+  // Standard output with the library's announcements marked in place: a bring-up (the
+  // DDR2 clock banner and the clock and DDR2 lines after it) as "<bring-up 333Mhz>", a
+  // pixel clock set for a mode as "<pixel clock 148500000>", an EDID read that no
+  // monitor answered (its error lines) as "<no EDID>". The exerciser's own text
+  // stays byte for byte, and where the library did these things is still visible.
+  // Other library lines stay as they are.
   std::string dialogue;
   // Standard output of the command run after the exerciser.
   std::string after;
@@ -26,7 +28,7 @@ ExerciserRun RunExerciser(const std::vector<std::string>& simOptions, const std:
                           const std::vector<std::string>& args = {}, const std::string& after = "");
 
 // The marking of RunExerciser, on any output.
-std::string MarkBringUps(const std::string& output);
+std::string MarkLibraryLines(const std::string& output);
 
 // `path` quoted for the shell.
 std::string ShellQuote(const std::string& path);
