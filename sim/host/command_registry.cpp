@@ -12,7 +12,9 @@ namespace zev::sim::host {
 const std::vector<CommandSpec>& ControlCommands() {
   static const std::vector<CommandSpec> commands = [] {
     std::vector<CommandSpec> all;
-    for (auto group : {BusCommands(), FaultCommands()}) all.insert(all.end(), group.begin(), group.end());
+    for (auto group : {BusCommands(), FaultCommands(), DisplayCommands()}) {
+      all.insert(all.end(), group.begin(), group.end());
+    }
     return all;
   }();
   return commands;
