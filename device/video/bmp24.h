@@ -20,6 +20,10 @@ uint32_t BmpPixelOffset(const uint8_t* fileHeader);  // bfOffBits
 int32_t BmpWidth(const uint8_t* infoHeader);         // biWidth
 int32_t BmpHeight(const uint8_t* infoHeader);        // biHeight; negative for top-down rows
 
+// The file offset just past the last pixel byte: bfOffBits plus the padded rows, of
+// which the last needs no padding. biWidth and biHeight are taken as unsigned.
+uint64_t BmpPixelDataEnd(const uint8_t* fileHeader, const uint8_t* infoHeader);
+
 // Results of GfxExtractBmp24Hdr.
 enum : uint32_t {
   kBmpHdrCannotOpen = 0,  // not a readable regular file, or closing it failed

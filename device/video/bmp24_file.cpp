@@ -119,6 +119,13 @@ uint32_t BmpPixelOffset(const uint8_t* fileHeader) { return Le32(fileHeader + 10
 int32_t BmpWidth(const uint8_t* infoHeader) { return static_cast<int32_t>(Le32(infoHeader + 4)); }
 int32_t BmpHeight(const uint8_t* infoHeader) { return static_cast<int32_t>(Le32(infoHeader + 8)); }
 
+uint64_t BmpPixelDataEnd(const uint8_t* fileHeader, const uint8_t* infoHeader) {
+  const uint64_t rowBytes = uint64_t{static_cast<uint32_t>(BmpWidth(infoHeader))} * kBmpBytesPerPixel;
+  const uint64_t height = static_cast<uint32_t>(BmpHeight(infoHeader));
+  const uint64_t paddedRow = (rowBytes + 3) & ~uint64_t{3};
+  return BmpPixelOffset(fileHeader) + (height == 0 ? 0 : paddedRow * (height - 1) + rowBytes);
+}
+
 uint32_t GfxExtractBmp24Hdr(const char* path, uint8_t fileHeader[kBmpFileHeaderBytes],
                             uint8_t infoHeader[kBmpInfoHeaderBytes], DiagSink* diag) {
   PictureFile file(path);

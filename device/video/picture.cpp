@@ -1,6 +1,9 @@
 // Pictures: a 24-bit BMP file into the frame buffer in one memory-write packet.
 #include "device/video/picture.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "device/chip/chip_identity.h"
 #include "device/core/device_diag.h"
 #include "device/dram/mem_write_packet.h"
@@ -44,6 +47,16 @@ uint32_t GfxDrawBmp24(const VideoState& vs, uint32_t dwDstOffset, const char* pa
     return kPicSizeMismatch;
   }
 
+  // A header may claim more pixels than the file holds; such a file is refused before
+  // a frame of that size is allocated.
+  std::error_code error;
+  const uintmax_t fileBytes = std::filesystem::file_size(path, error);
+  if (error || fileBytes < BmpPixelDataEnd(fileHeader, infoHeader)) {
+    DiagPrintf(diag, "ERROR:  GfxDrawBmp24(%s) file too short for its %ldx%ld pixels\n", path,
+               static_cast<long>(width), static_cast<long>(height));
+    return kPicNotSent;
+  }
+
   const uint64_t pixels = uint64_t{width} * height;
   const uint32_t bytesPerPixel = HasPacked24Bpp(dev) ? 3 : 4;
   if (pixels * bytesPerPixel > kMemWriteMaxPayload) return kPicNotSent;
@@ -51,9 +64,9 @@ uint32_t GfxDrawBmp24(const VideoState& vs, uint32_t dwDstOffset, const char* pa
   if (!packet.valid()) return kPicNotSent;
 
   uint32_t stored = 0;
-  const auto fileBytes = static_cast<uint32_t>(pixels * kBmpBytesPerPixel);
-  if (!GfxReadFileBmp24(path, fileHeader, infoHeader, width, height, fileBytes, &stored, packet.payload(), diag) ||
-      stored != fileBytes) {
+  const auto pixelBytes = static_cast<uint32_t>(pixels * kBmpBytesPerPixel);
+  if (!GfxReadFileBmp24(path, fileHeader, infoHeader, width, height, pixelBytes, &stored, packet.payload(), diag) ||
+      stored != pixelBytes) {
     return kPicNotSent;
   }
   GfxFlipRows(packet.payload(), width, height);

@@ -20,8 +20,8 @@ enum : uint32_t {
 // frame buffer at device address dwDstOffset: the pixel rows are read into the
 // transfer buffer behind the memory-write header, turned upright in place (and widened
 // to 4 bytes per pixel on chips without packed 24-bit pixels), and sent in one bulk
-// transfer. Nothing is allocated before the headers matched the size, and nothing is
-// sent unless every row was read.
+// transfer. Nothing is allocated before the headers matched the size and the file was
+// seen to be long enough for the pixels, and nothing is sent unless every row was read.
 uint32_t GfxDrawBmp24(const VideoState& vs, uint32_t dwDstOffset, const char* path, uint32_t width, uint32_t height);
 
 // GfxDrawBmp24 on the connection's video state and the device it has open now. The
