@@ -22,7 +22,9 @@ using Clock = std::chrono::steady_clock;
 constexpr uint32_t kWidth = 1920, kHeight = 1080;
 constexpr size_t kFrameBytes = size_t{kWidth} * kHeight * 3;
 
-double Seconds(Clock::time_point from, Clock::time_point to) { return std::chrono::duration<double>(to - from).count(); }
+double Seconds(Clock::time_point from, Clock::time_point to) {
+  return std::chrono::duration<double>(to - from).count();
+}
 
 void BM_PictureToBulkWrite(benchmark::State& state) {
   zev::testing::TempDir dir;

@@ -133,7 +133,8 @@ TEST(GfxReadFileBmp24, RowsWithoutPaddingFromThePixelOffset) {
     Headers h;
     uint32_t count = 1;
     CapturingDiagSink diag;
-    ASSERT_TRUE(GfxReadFileBmp24(Suite(name).c_str(), h.file, h.info, 127, 64, kBytes, &count, out.bytes.data(), &diag));
+    const std::string path = Suite(name);
+    ASSERT_TRUE(GfxReadFileBmp24(path.c_str(), h.file, h.info, 127, 64, kBytes, &count, out.bytes.data(), &diag));
     EXPECT_EQ(count, kBytes);
     EXPECT_EQ(diag.Text(), "");
     for (uint32_t row = 0; row < 64; ++row) {
