@@ -54,6 +54,7 @@ SimAdapter::Options AdapterFactory::With(ChipVariant variant) const {
   options.variant = variant;
   options.speed = options_.speed;
   options.eeprom = eeprom_;
+  options.dramBytes = options_.dramMegabytes << 20;
   options.clock = nullptr;  // real time
   return options;
 }

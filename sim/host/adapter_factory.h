@@ -10,7 +10,7 @@
 namespace zev::sim::host {
 
 // Builds the options of every adapter zev-sim hosts (at start and for `ctl add`):
-// the chip variant, the bus speed and a fresh copy of the EEPROM part.
+// the chip variant, the bus speed, a fresh copy of the EEPROM part and the DRAM size.
 class AdapterFactory {
  public:
   // Loads the EEPROM image. False with a message naming the file on a bad image.

@@ -12,7 +12,7 @@ namespace zev::sim::host {
 const std::vector<CommandSpec>& ControlCommands() {
   static const std::vector<CommandSpec> commands = [] {
     std::vector<CommandSpec> all;
-    for (auto group : {BusCommands(), FaultCommands(), DisplayCommands()}) {
+    for (auto group : {BusCommands(), FaultCommands(), DramCommands(), DisplayCommands()}) {
       all.insert(all.end(), group.begin(), group.end());
     }
     return all;

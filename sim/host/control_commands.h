@@ -45,6 +45,7 @@ struct CommandSpec {
 // The command groups; ControlCommands() (command_registry.cpp) lists them all.
 std::vector<CommandSpec> BusCommands();
 std::vector<CommandSpec> FaultCommands();
+std::vector<CommandSpec> DramCommands();
 std::vector<CommandSpec> DisplayCommands();
 const std::vector<CommandSpec>& ControlCommands();
 

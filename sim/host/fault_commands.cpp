@@ -1,30 +1,12 @@
 // `fault [N] KIND ...`: link faults and stuck register bits of the adapters.
-#include <algorithm>
-
+#include "sim/host/adapter_actions.h"
 #include "sim/host/control_commands.h"
-#include "sim/host/virtual_bus.h"
+#include "sim/usb/sim_adapter.h"
 
 namespace zev::sim::host {
 namespace {
 
-// One kind of fault. `apply` checks its arguments and then changes the adapter; it
-// is called for each selected adapter with the bus lock held.
-struct FaultKind {
-  const char* name;
-  const char* arguments;
-  const char* help;
-  CommandReply (*apply)(SimAdapter& adapter, Words args);
-};
-
-bool WantArgs(Words args, size_t count, const char* usage, CommandReply* error) {
-  if (args.size() == count) return true;
-  *error = CommandReply::Error(std::string("usage: fault [N] ") + usage);
-  return false;
-}
-
 CommandReply FailNext(SimAdapter& adapter, Words args) {
-  CommandReply error;
-  if (!WantArgs(args, 1, "fail-next COUNT", &error)) return error;
   uint64_t count = 0;
   if (!ParseNumber(args[0], UINT32_MAX, &count)) return CommandReply::Error("bad transfer count '" + args[0] + "'");
   adapter.faults().failNext = static_cast<uint32_t>(count);
@@ -32,8 +14,6 @@ CommandReply FailNext(SimAdapter& adapter, Words args) {
 }
 
 CommandReply FailAddress(SimAdapter& adapter, Words args) {
-  CommandReply error;
-  if (!WantArgs(args, 1, "fail-address ADDR", &error)) return error;
   uint64_t address = 0;
   if (!ParseNumber(args[0], 0xFFFF, &address)) return CommandReply::Error("bad register address '" + args[0] + "'");
   adapter.faults().failAddresses.insert(static_cast<uint16_t>(address));
@@ -41,8 +21,6 @@ CommandReply FailAddress(SimAdapter& adapter, Words args) {
 }
 
 CommandReply FailRead(SimAdapter& adapter, Words args) {
-  CommandReply error;
-  if (!WantArgs(args, 1, "fail-read ADDR", &error)) return error;
   uint64_t address = 0;
   if (!ParseNumber(args[0], 0xFFFF, &address)) return CommandReply::Error("bad register address '" + args[0] + "'");
   adapter.faults().failReadAddresses.insert(static_cast<uint16_t>(address));
@@ -50,8 +28,6 @@ CommandReply FailRead(SimAdapter& adapter, Words args) {
 }
 
 CommandReply Stall(SimAdapter& adapter, Words args) {
-  CommandReply error;
-  if (!WantArgs(args, 1, "stall control|bulk", &error)) return error;
   if (args[0] == "control") {
     adapter.faults().stallControl = true;
   } else if (args[0] == "bulk") {
@@ -63,8 +39,6 @@ CommandReply Stall(SimAdapter& adapter, Words args) {
 }
 
 CommandReply Stuck(SimAdapter& adapter, Words args) {
-  CommandReply error;
-  if (!WantArgs(args, 3, "stuck ADDR HIGHMASK LOWMASK", &error)) return error;
   uint64_t address = 0;
   uint64_t high = 0;
   uint64_t low = 0;
@@ -76,15 +50,13 @@ CommandReply Stuck(SimAdapter& adapter, Words args) {
   return CommandReply::Ok("register " + args[0] + " has stuck bits");
 }
 
-CommandReply Clear(SimAdapter& adapter, Words args) {
-  CommandReply error;
-  if (!WantArgs(args, 0, "clear", &error)) return error;
+CommandReply Clear(SimAdapter& adapter, Words) {
   adapter.faults() = LinkFaults{};
   adapter.chip().ClearStuckBits();
   return CommandReply::Ok("faults cleared");
 }
 
-const FaultKind kFaultKinds[] = {
+const AdapterAction kFaultKinds[] = {
     {"fail-next", "COUNT", "the next COUNT transfers fail", &FailNext},
     {"fail-address", "ADDR", "every transfer to register ADDR fails", &FailAddress},
     {"fail-read", "ADDR", "reads of register ADDR fail; writes go through", &FailRead},
@@ -94,30 +66,13 @@ const FaultKind kFaultKinds[] = {
 };
 
 CommandReply Fault(ControlContext& context, Words args) {
-  std::vector<unsigned> adapters;
-  CommandReply reply;
-  if (!TakeAdapters(context, &args, &adapters, &reply)) return reply;
-  if (args.empty()) return CommandReply::Error("fault needs a kind (try zev-sim ctl --help)");
-  const auto* kind = std::find_if(std::begin(kFaultKinds), std::end(kFaultKinds),
-                                  [&](const FaultKind& k) { return args[0] == k.name; });
-  if (kind == std::end(kFaultKinds)) return CommandReply::Error("unknown fault '" + args[0] + "'");
-  std::lock_guard lock(context.bus.lock());
-  for (unsigned n : adapters) {
-    reply = kind->apply(context.bus.Adapter(n), args.subspan(1));
-    if (!reply.ok) return reply;  // arguments are checked before anything changes
-  }
-  return CommandReply::Ok((adapters.size() == 1 ? "adapter " : "adapters ") + JoinNumbers(adapters) + ": " + reply.text);
+  return RunAdapterAction(context, args, "fault", "fault", kFaultKinds);
 }
 
 }  // namespace
 
 std::vector<CommandSpec> FaultCommands() {
-  CommandSpec fault{"fault", {}, &Fault};
-  for (const FaultKind& kind : kFaultKinds) {
-    fault.forms.push_back({std::string("[N] ") + kind.name + (*kind.arguments != 0 ? " " : "") + kind.arguments,
-                           kind.help});
-  }
-  return {fault};
+  return {{"fault", AdapterActionForms(kFaultKinds), &Fault}};
 }
 
 }  // namespace zev::sim::host

@@ -23,6 +23,7 @@ const char* const kHostUsage =
     "  --speed S             full, high or super (default high)\n"
     "  --eeprom FILE         EEPROM image of every adapter (default: the toolset's image)\n"
     "  --eeprom-size BYTES   EEPROM part size: 128, 256 or 512 (default 512)\n"
+    "  --dram-size MB        DRAM part size: 32 or 64 (default 32)\n"
     "  --trace FILE          write every transfer and bus event to FILE\n"
     "  --help                show this text\n";
 
@@ -93,7 +94,7 @@ bool ParseHostOptions(const std::vector<std::string>& args, HostOptions* options
       name.resize(equals);
     }
     const bool known = name == "--adapters" || name == "--variant" || name == "--speed" || name == "--eeprom" ||
-                       name == "--eeprom-size" || name == "--trace";
+                       name == "--eeprom-size" || name == "--dram-size" || name == "--trace";
     if (!known) {
       *error = "unknown option '" + name + "' (try --help)";
       return false;
@@ -127,6 +128,13 @@ bool ParseHostOptions(const std::vector<std::string>& args, HostOptions* options
         return false;
       }
       options->eepromSize = size;
+    } else if (name == "--dram-size") {
+      unsigned megabytes = 0;
+      if (!ParseUnsigned(*value, &megabytes) || (megabytes != 32 && megabytes != 64)) {
+        *error = "--dram-size: '" + *value + "' is not a DRAM part size in MB (use 32 or 64)";
+        return false;
+      }
+      options->dramMegabytes = megabytes;
     } else {
       if (value->empty()) {
         *error = "--trace: the file name is empty";

@@ -18,6 +18,7 @@ struct HostOptions {
   BusSpeed speed = BusSpeed::High;
   std::optional<std::string> eepromFile;
   uint32_t eepromSize = 512;
+  uint32_t dramMegabytes = 32;
   std::optional<std::string> traceFile;
   bool help = false;
   std::vector<std::string> command;

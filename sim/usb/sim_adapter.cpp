@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
+#include <string>
 
 #include "device/eeprom/eeprom_image_builder.h"
+#include "sim/units/dram_unit.h"
 #include "sim/units/eeprom_unit.h"
 #include "sim/units/standard_units.h"
 
@@ -49,6 +51,9 @@ SimAdapter::SimAdapter(Options options) : clock_(options.clock), speed_(options.
   if (eepromUnit_ == nullptr) throw std::logic_error("the chip model has no EEPROM unit");
   eeprom_ = &eepromUnit_->part();
   eeprom_->Assign(options.eeprom.empty() ? DefaultEepromImage() : std::move(options.eeprom));
+  if (!chip_->Find<DramUnit>()->array().SetSizeBytes(options.dramBytes)) {
+    throw std::logic_error("the DRAM model has no part of " + std::to_string(options.dramBytes) + " bytes");
+  }
   chip_->PowerUp();
   chip_->SetDeviceResetHandler([this] { resetPending_ = true; });
   LoadEeprom();

@@ -10,6 +10,7 @@
 #include "device/usb/usb_backend.h"
 #include "sim/core/chip.h"
 #include "sim/core/trace.h"
+#include "sim/units/dram_array.h"
 #include "sim/units/eeprom_part.h"
 #include "sim/usb/usb_descriptors.h"
 
@@ -50,6 +51,8 @@ class SimAdapter {
     // The EEPROM part's content; its size is the part size (128, 256 or 512).
     // Empty: a 512-byte part holding the toolset's default image.
     std::vector<uint8_t> eeprom;
+    // The DRAM part: 32 MB or 64 MB.
+    uint32_t dramBytes = DramArray::kDefaultBytes;
     // Simulated time advanced by each transfer's bus time; null: real time.
     SimClock* clock = nullptr;
   };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -21,16 +22,39 @@ inline ProcessResult RunZevSim(const std::vector<std::string>& options, const st
   return RunProcess(argv, kRunTimeout);
 }
 
-// The probe's transcript for `steps`, run under zev-sim with `options` and with the
-// extra environment entries ("NAME=value").
-inline ProcessResult RunProbe(const std::vector<std::string>& options, const std::vector<std::string>& steps,
-                              const std::vector<std::string>& environment = {}) {
+// The transcript of a script program (zev-e2e-probe, zev-e2e-lib) for `steps`, run
+// under zev-sim with `options` and with the extra environment entries ("NAME=value").
+inline ProcessResult RunScript(const std::string& program, const std::vector<std::string>& options,
+                               const std::vector<std::string>& steps, const std::vector<std::string>& environment) {
   std::vector<std::string> command = {"env"};
   command.insert(command.end(), environment.begin(), environment.end());
-  command.push_back(ZEV_E2E_PROBE_BIN);
+  command.push_back(program);
   command.insert(command.end(), steps.begin(), steps.end());
   return RunZevSim(options, command);
 }
+
+inline ProcessResult RunProbe(const std::vector<std::string>& options, const std::vector<std::string>& steps,
+                              const std::vector<std::string>& environment = {}) {
+  return RunScript(ZEV_E2E_PROBE_BIN, options, steps, environment);
+}
+
+// zev-e2e-lib: the built libzevutil.so driven through its exports.
+inline ProcessResult RunLibClient(const std::vector<std::string>& options, const std::vector<std::string>& steps,
+                                  const std::vector<std::string>& environment = {}) {
+  return RunScript(ZEV_E2E_LIB_BIN, options, steps, environment);
+}
+
+// A script and the transcript it must give.
+struct Scenario {
+  std::string name;
+  std::vector<std::string> options;  // zev-sim's
+  std::vector<std::string> steps;    // the script program's
+  std::vector<std::string> transcript;
+  std::vector<std::string> environment = {};  // the script program's extra variables
+};
+
+// Test names say enough; gtest would otherwise dump the bytes.
+inline void PrintTo(const Scenario& value, std::ostream* out) { *out << value.name; }
 
 // Output split into lines (without line feeds).
 inline std::vector<std::string> Lines(const std::string& text) {

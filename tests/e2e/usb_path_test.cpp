@@ -9,18 +9,6 @@
 namespace zev::e2e {
 namespace {
 
-struct Scenario {
-  std::string name;
-  std::vector<std::string> options;  // zev-sim's
-  std::vector<std::string> steps;    // the probe's
-  std::vector<std::string> transcript;
-  std::vector<std::string> environment = {};  // the probe's extra variables
-};
-
-// Test names say enough; gtest would otherwise dump the bytes.
-void PrintTo(const Scenario& value, std::ostream* out) { *out << value.name; }
-
-
 const Scenario kScenarios[] = {
     {"OneAdapterIsFoundAndOpens",
      {"--adapters", "1"},
