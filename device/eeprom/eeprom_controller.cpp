@@ -87,8 +87,12 @@ bool SimpleCommand(UsbDevice* dev, uint32_t word, const CommandLines& lines) {
 
 bool EepromtWaitDone(UsbDevice* dev) {
   const uint32_t start = GetTickCount();
-  while (!TickTimeoutElapsed(start, kEepromTimeoutMs)) {
+  for (;;) {
+    // Deadline first, read second: the last read happens after the deadline, so a host
+    // that was descheduled past it still sees a write that finished in time.
+    const bool expired = TickTimeoutElapsed(start, kEepromTimeoutMs);
     if ((GfxGetRegDW(dev, E2P_CMD) & E2P_CMD_BUSY) == 0) return true;
+    if (expired) break;
   }
   DevPrintf(dev, "ERROR:  EepromtWaitDone() timed out waiting for write or read to complete\n");
   const uint32_t data = GfxGetRegDW(dev, E2P_DATA);
