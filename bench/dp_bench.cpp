@@ -20,7 +20,7 @@ constexpr zev::DmtMode kMode{1024, 768, 60, 65000000, 1344, 1024, 320, 1048, 136
 
 void Run(benchmark::State& state, zev::sim::ChipVariant variant, const std::function<void(zev::sim::Chip&)>& wire,
          const std::function<bool(zev::UsbDevice*)>& operation, bool expected) {
-  zev::testing::SimRig rig(variant);
+  zev::testing::SimRig rig(variant, zev::sim::BoardDescription::Empty());
   wire(rig.chip());
   zev::UsbDevice* dev = rig.Open();
   if (!zev::VgaI2cInit(dev)) {

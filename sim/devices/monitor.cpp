@@ -48,14 +48,20 @@ std::vector<uint8_t> ReadEdidFile(const std::string& path) {
   return bytes;
 }
 
-Monitor* ConnectMonitor(I2cMasterUnit& i2c, MonitorBus bus, std::span<const uint8_t> edid) {
+void PlugMonitor(I2cMasterUnit& i2c, MonitorBus bus, const std::shared_ptr<Monitor>& monitor) {
   const I2cAddress address = I2cAddress::EightBit(kMonitorDdcAddress);
   for (uint32_t selector : {kPort2Selector, kPort1Selector}) {
     if (dynamic_cast<Monitor*>(i2c.Bus(selector).Target(address)) != nullptr) i2c.Bus(selector).Detach(address);
   }
-  if (bus == MonitorBus::None) return nullptr;
-  const uint32_t selector = bus == MonitorBus::Port2 ? kPort2Selector : kPort1Selector;
-  return &i2c.Bus(selector).Emplace<Monitor>(address, std::vector<uint8_t>(edid.begin(), edid.end()));
+  if (bus == MonitorBus::None || !monitor) return;
+  i2c.Bus(bus == MonitorBus::Port2 ? kPort2Selector : kPort1Selector).Attach(address, monitor);
+}
+
+Monitor* ConnectMonitor(I2cMasterUnit& i2c, MonitorBus bus, std::span<const uint8_t> edid) {
+  std::shared_ptr<Monitor> monitor;
+  if (bus != MonitorBus::None) monitor = std::make_shared<Monitor>(std::vector<uint8_t>(edid.begin(), edid.end()));
+  PlugMonitor(i2c, bus, monitor);
+  return monitor.get();
 }
 
 }  // namespace zev::sim

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -53,6 +54,9 @@ std::vector<uint8_t> ReadEdidFile(const std::string& path);
 // of I2C port 1 (selector 1), or no monitor at all.
 enum class MonitorBus { None, Port2, Port1 };
 
+// Removes any monitor from both buses and attaches `monitor` on `bus` (nothing for
+// MonitorBus::None or a null monitor). The bus shares the monitor's ownership.
+void PlugMonitor(I2cMasterUnit& i2c, MonitorBus bus, const std::shared_ptr<Monitor>& monitor);
 // Removes any monitor from both buses and attaches one with `edid` on `bus`; returns
 // it (null for MonitorBus::None).
 Monitor* ConnectMonitor(I2cMasterUnit& i2c, MonitorBus bus, std::span<const uint8_t> edid = DefaultMonitorEdid());

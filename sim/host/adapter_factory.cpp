@@ -3,8 +3,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 
 #include "device/eeprom/eeprom_image_builder.h"
+#include "sim/devices/monitor.h"
 
 namespace zev::sim::host {
 namespace {
@@ -33,10 +35,29 @@ bool LoadImage(const std::string& path, uint32_t partSize, std::vector<uint8_t>*
   return true;
 }
 
+// The standard or the empty board, with the monitor and the audio rates given.
+bool BuildBoard(const HostOptions& options, BoardDescription* board, std::string* error) {
+  *board = options.emptyBoard ? BoardDescription::Empty() : BoardDescription{};
+  if (options.monitorEdidFile || options.monitorBus) board->monitorBus = options.monitorBus.value_or(MonitorBus::Port2);
+  if (options.monitorEdidFile) {
+    try {
+      board->monitorEdid = ReadEdidFile(*options.monitorEdidFile);
+    } catch (const std::exception& e) {
+      *error = e.what();
+      return false;
+    }
+  }
+  board->i2s0Hz = options.i2s0Hz.value_or(board->i2s0Hz);
+  board->i2s1Hz = options.i2s1Hz.value_or(board->i2s1Hz);
+  board->spdifHz = options.spdifHz.value_or(board->spdifHz);
+  return true;
+}
+
 }  // namespace
 
 bool AdapterFactory::Init(const HostOptions& options, std::string* error) {
   options_ = options;
+  if (!BuildBoard(options, &board_, error)) return false;
   if (options.eepromFile) return LoadImage(*options.eepromFile, options.eepromSize, &eeprom_, error);
   std::string why;
   if (!BuildEepromImage(EepromImageSpec{}, options.eepromSize, &eeprom_, &why)) {
@@ -56,6 +77,7 @@ SimAdapter::Options AdapterFactory::With(ChipVariant variant) const {
   options.eeprom = eeprom_;
   options.dramBytes = options_.dramMegabytes << 20;
   options.clock = nullptr;  // real time
+  options.board = board_;
   return options;
 }
 

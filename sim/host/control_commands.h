@@ -46,6 +46,7 @@ struct CommandSpec {
 std::vector<CommandSpec> BusCommands();
 std::vector<CommandSpec> FaultCommands();
 std::vector<CommandSpec> DramCommands();
+std::vector<CommandSpec> BoardCommands();
 std::vector<CommandSpec> DisplayCommands();
 const std::vector<CommandSpec>& ControlCommands();
 

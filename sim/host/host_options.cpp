@@ -4,6 +4,7 @@
 #include <charconv>
 #include <string_view>
 
+#include "sim/host/board_words.h"
 #include "sim/host/virtual_bus.h"
 
 namespace zev::sim::host {
@@ -25,6 +26,14 @@ const char* const kHostUsage =
     "  --eeprom-size BYTES   EEPROM part size: 128, 256 or 512 (default 512)\n"
     "  --dram-size MB        DRAM part size: 32 or 64 (default 32)\n"
     "  --trace FILE          write every transfer and bus event to FILE\n"
+    "  --board B             standard (a monitor on I2C port 2, the CH7301 and, on\n"
+    "                        silicon, the ANX9805) or empty (nothing on the I2C buses)\n"
+    "  --monitor-edid FILE   the monitor's EDID (default: a 1920 x 1080 monitor's)\n"
+    "  --monitor-port P      the monitor's DDC lines on I2C port 1 or 2, or none\n"
+    "                        (default 2; either monitor option adds one to an empty board)\n"
+    "  --i2s0-rate HZ        sampling rate of I2S input 0 (default 48000; 0 is silence)\n"
+    "  --i2s1-rate HZ        sampling rate of I2S input 1 (default 0)\n"
+    "  --spdif-rate HZ       sampling rate of the S/PDIF input (default 0)\n"
     "  --help                show this text\n";
 
 ChipVariant HostOptions::VariantOf(unsigned number) const {
@@ -68,6 +77,45 @@ bool ParseSpeed(std::string_view text, BusSpeed* speed, std::string* error) {
   return true;
 }
 
+bool IsBoardOption(std::string_view name) {
+  return name == "--board" || name == "--monitor-edid" || name == "--monitor-port" || name == "--i2s0-rate" ||
+         name == "--i2s1-rate" || name == "--spdif-rate";
+}
+
+// One of the options about the board.
+bool ParseBoardOption(const std::string& name, const std::string& value, HostOptions* options, std::string* error) {
+  if (name == "--board") {
+    if (value != "standard" && value != "empty") {
+      *error = "--board: unknown board '" + value + "' (use standard or empty)";
+      return false;
+    }
+    options->emptyBoard = value == "empty";
+  } else if (name == "--monitor-edid") {
+    if (value.empty()) {
+      *error = "--monitor-edid: the file name is empty";
+      return false;
+    }
+    options->monitorEdidFile = value;
+  } else if (name == "--monitor-port") {
+    options->monitorBus = ParseMonitorPort(value);
+    if (!options->monitorBus) {
+      *error = "--monitor-port: '" + value + "' is not a monitor port (use 1, 2 or none)";
+      return false;
+    }
+  } else {
+    const std::optional<uint32_t> rate = ParseAudioRate(value);
+    if (!rate) {
+      *error = name + ": '" + value + "' is not a sampling rate in Hz from 0 to " + std::to_string(kMaxAudioRateHz);
+      return false;
+    }
+    std::optional<uint32_t>& field = name == "--i2s0-rate"   ? options->i2s0Hz
+                                     : name == "--i2s1-rate" ? options->i2s1Hz
+                                                             : options->spdifHz;
+    field = rate;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool ParseHostOptions(const std::vector<std::string>& args, HostOptions* options, std::string* error) {
@@ -94,7 +142,8 @@ bool ParseHostOptions(const std::vector<std::string>& args, HostOptions* options
       name.resize(equals);
     }
     const bool known = name == "--adapters" || name == "--variant" || name == "--speed" || name == "--eeprom" ||
-                       name == "--eeprom-size" || name == "--dram-size" || name == "--trace";
+                       name == "--eeprom-size" || name == "--dram-size" || name == "--trace" ||
+                       IsBoardOption(name);
     if (!known) {
       *error = "unknown option '" + name + "' (try --help)";
       return false;
@@ -135,6 +184,8 @@ bool ParseHostOptions(const std::vector<std::string>& args, HostOptions* options
         return false;
       }
       options->dramMegabytes = megabytes;
+    } else if (IsBoardOption(name)) {
+      if (!ParseBoardOption(name, *value, options, error)) return false;
     } else {
       if (value->empty()) {
         *error = "--trace: the file name is empty";

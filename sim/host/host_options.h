@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "sim/core/chip_variant.h"
+#include "sim/devices/board.h"
 #include "sim/usb/usb_descriptors.h"
 
 namespace zev::sim::host {
@@ -20,6 +21,14 @@ struct HostOptions {
   uint32_t eepromSize = 512;
   uint32_t dramMegabytes = 32;
   std::optional<std::string> traceFile;
+  // The board of every adapter: the standard one or an empty one, with the monitor and
+  // the audio rates given.
+  bool emptyBoard = false;
+  std::optional<std::string> monitorEdidFile;
+  std::optional<MonitorBus> monitorBus;
+  std::optional<uint32_t> i2s0Hz;
+  std::optional<uint32_t> i2s1Hz;
+  std::optional<uint32_t> spdifHz;
   bool help = false;
   std::vector<std::string> command;
 

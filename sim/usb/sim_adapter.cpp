@@ -47,6 +47,7 @@ SimAdapter::SimAdapter(Options options) : clock_(options.clock), speed_(options.
   }
   chip_ = std::make_unique<Chip>(options.variant, *time_);
   AddStandardUnits(*chip_);
+  board_ = std::make_unique<Board>(*chip_, options.board);
   eepromUnit_ = chip_->Find<EepromUnit>();
   if (eepromUnit_ == nullptr) throw std::logic_error("the chip model has no EEPROM unit");
   eeprom_ = &eepromUnit_->part();

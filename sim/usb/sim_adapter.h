@@ -10,6 +10,7 @@
 #include "device/usb/usb_backend.h"
 #include "sim/core/chip.h"
 #include "sim/core/trace.h"
+#include "sim/devices/board.h"
 #include "sim/units/dram_array.h"
 #include "sim/units/eeprom_part.h"
 #include "sim/usb/usb_descriptors.h"
@@ -55,6 +56,8 @@ class SimAdapter {
     uint32_t dramBytes = DramArray::kDefaultBytes;
     // Simulated time advanced by each transfer's bus time; null: real time.
     SimClock* clock = nullptr;
+    // What sits on the board around the chip (monitor, transmitters, audio sources).
+    BoardDescription board;
   };
 
   explicit SimAdapter(Options options);
@@ -65,6 +68,8 @@ class SimAdapter {
   LinkFaults& faults() { return faults_; }
   const UsbDescriptors& descriptors() const { return descriptors_; }
   BusSpeed speed() const { return speed_; }
+  // The board as wired at construction; it stays wired through power-up and device reset.
+  Board& board() { return *board_; }
 
   // The EEPROM part: the one the EEPROM unit programs and the chip reads its image
   // from. Changing its bytes takes effect at the next power-up or device reset.
@@ -105,6 +110,7 @@ class SimAdapter {
   SimTime* time_;
   std::unique_ptr<RealTime> realTime_;
   std::unique_ptr<Chip> chip_;
+  std::unique_ptr<Board> board_;
   SimClock* clock_;
   Trace trace_;
   LinkFaults faults_;

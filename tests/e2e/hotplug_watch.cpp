@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+#include "tests/e2e/script_steps.h"
+
 namespace zev::e2e {
 
 struct HotplugCallback {
@@ -83,6 +85,26 @@ bool HotplugWatch::WaitFor(const std::vector<std::string>& kinds, std::chrono::m
   const bool ok = changed_.wait_for(lock, timeout, [&] { return Matches(kinds); });
   *seen = events_;
   return ok;
+}
+
+bool HotplugSteps::Run(const std::vector<std::string>& w) {
+  // libusb learns of arrivals and removals from events; give them time to come in.
+  constexpr std::chrono::seconds kEventTimeout{10};
+  if (w.size() == 1 && w[0] == "hotplug-watch" && !watch_) {
+    watch_ = std::make_unique<HotplugWatch>();
+    std::string error;
+    PrintLine(watch_->Start(&error) ? "hotplug-watch: ok" : "hotplug-watch: " + error);
+    return true;
+  }
+  if (w.size() > 1 && w[0] == "hotplug-wait" && watch_) {
+    std::vector<std::string> seen;
+    const bool ok = watch_->WaitFor({w.begin() + 1, w.end()}, kEventTimeout, &seen);
+    std::string line = ok ? "hotplug:" : "hotplug (timed out):";
+    for (size_t i = 0; i < seen.size(); ++i) line += (i == 0 ? " " : ", ") + seen[i];
+    PrintLine(line);
+    return true;
+  }
+  return false;
 }
 
 }  // namespace zev::e2e

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -37,6 +38,18 @@ class HotplugWatch {
   std::mutex mutex_;
   std::condition_variable changed_;
   std::vector<std::string> events_;
+};
+
+// The script steps `hotplug-watch` (start watching) and `hotplug-wait KIND...` (wait
+// for events of these kinds, in order, and print them), for every script program.
+class HotplugSteps {
+ public:
+  // True when `words` is one of these steps, its line printed; false for any other
+  // step, or for one used out of turn (a second watch, a wait without one).
+  bool Run(const std::vector<std::string>& words);
+
+ private:
+  std::unique_ptr<HotplugWatch> watch_;
 };
 
 }  // namespace zev::e2e

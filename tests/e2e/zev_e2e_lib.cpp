@@ -14,6 +14,11 @@
 //   eeprom-read OFFSET LENGTH [FILE]  ZEVLibReadEeprom, printing the bytes or comparing
 //                                   them with the file's from OFFSET
 //   eeprom-erase                    ZEVLibEraseEeprom
+//   preferred-resolution            ZEVPreferedResolution, printing height, width, refresh
+//   init-ge HEIGHT WIDTH REFRESH    ZEVInitGE
+//   hdmi-disable                    ZEVHdmiPhyDisable
+//   reset                           ZEVResetDevice
+//   hotplug-watch | hotplug-wait KIND...   libusb's arrival/removal events (as the probe's)
 //   ctl WORDS...                    run `zev-sim ctl WORDS...` and wait for it
 //   probe STEP; STEP; ...           run zev-e2e-probe with these steps, printing its lines
 //
@@ -33,6 +38,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/e2e/hotplug_watch.h"
 #include "tests/e2e/process.h"
 #include "tests/e2e/script_steps.h"
 #include "zevutil.h"
@@ -57,6 +63,10 @@ struct Exports {
   decltype(&::ZEVLibWriteEEprom) eepromWrite = nullptr;
   decltype(&::ZEVLibReadEeprom) eepromRead = nullptr;
   decltype(&::ZEVLibEraseEeprom) eepromErase = nullptr;
+  decltype(&::ZEVPreferedResolution) preferedResolution = nullptr;
+  decltype(&::ZEVInitGE) initGE = nullptr;
+  decltype(&::ZEVHdmiPhyDisable) hdmiDisable = nullptr;
+  decltype(&::ZEVResetDevice) resetDevice = nullptr;
 };
 
 template <typename Function>
@@ -81,6 +91,10 @@ std::string BindExports(void* library, Exports* e) {
   Bind(library, "ZEVLibWriteEEprom", &e->eepromWrite, &missing);
   Bind(library, "ZEVLibReadEeprom", &e->eepromRead, &missing);
   Bind(library, "ZEVLibEraseEeprom", &e->eepromErase, &missing);
+  Bind(library, "ZEVPreferedResolution", &e->preferedResolution, &missing);
+  Bind(library, "ZEVInitGE", &e->initGE, &missing);
+  Bind(library, "ZEVHdmiPhyDisable", &e->hdmiDisable, &missing);
+  Bind(library, "ZEVResetDevice", &e->resetDevice, &missing);
   return missing;
 }
 
@@ -177,6 +191,7 @@ class LibClient {
   bool EepromRead(const std::vector<std::string>& w);
 
   const Exports& zev_;
+  HotplugSteps hotplug_;
 };
 
 bool LibClient::Run(const std::vector<std::string>& w) {
@@ -213,6 +228,22 @@ bool LibClient::Run(const std::vector<std::string>& w) {
     return EepromRead(w);
   } else if (step == "eeprom-erase" && args == 0) {
     PrintLine("eeprom-erase: " + std::to_string(zev_.eepromErase()));
+  } else if (step == "preferred-resolution" && args == 0) {
+    uint32_t resolution[3] = {};
+    const ZEV_STATUS status = zev_.preferedResolution(resolution);
+    std::string line = "preferred-resolution: " + std::to_string(status);
+    if (status == ZEV_SUCCESS) {
+      line += ", " + std::to_string(resolution[0]) + " " + std::to_string(resolution[1]) + " " +
+              std::to_string(resolution[2]);
+    }
+    PrintLine(line);
+  } else if (step == "init-ge" && args == 3 && Number(w[1]) && Number(w[2]) && Number(w[3])) {
+    const ZEV_STATUS status = zev_.initGE(*Number(w[1]), *Number(w[2]), *Number(w[3]));
+    PrintLine("init-ge " + w[1] + " " + w[2] + " " + w[3] + ": " + std::to_string(status));
+  } else if (step == "hdmi-disable" && args == 0) {
+    PrintLine("hdmi-disable: " + std::to_string(zev_.hdmiDisable()));
+  } else if (step == "reset" && args == 0) {
+    PrintLine("reset: " + std::to_string(zev_.resetDevice()));
   } else if (step == "ctl" && args > 0) {
     PrintLine(RunCtl(w));
   } else if (step == "probe" && args > 0) {
@@ -220,7 +251,7 @@ bool LibClient::Run(const std::vector<std::string>& w) {
     if (steps.empty()) return false;
     RunProbe(steps);
   } else {
-    return false;
+    return hotplug_.Run(w);
   }
   return true;
 }

@@ -51,7 +51,7 @@ class Probe {
   LibContext ctx_{Variant::Library, &backend_};
   std::unique_ptr<Process> background_;
   std::vector<std::string> backgroundWords_;
-  std::unique_ptr<HotplugWatch> hotplug_;
+  HotplugSteps hotplug_;
 };
 
 // The adapter holds the toolset's default image: only the bytes that differ for the
@@ -148,18 +148,8 @@ bool Probe::Run(const std::vector<std::string>& w) {
     if (!ListUsbDevices(&devices, &error)) PrintLine("descriptors: " + error);
     for (const std::string& device : devices) PrintLine("descriptors: " + device);
     if (devices.empty()) PrintLine("descriptors: no devices");
-  } else if (step == "hotplug-watch" && args == 0 && !hotplug_) {
-    hotplug_ = std::make_unique<HotplugWatch>();
-    std::string error;
-    PrintLine(hotplug_->Start(&error) ? "hotplug-watch: ok" : "hotplug-watch: " + error);
-  } else if (step == "hotplug-wait" && args > 0 && hotplug_) {
-    std::vector<std::string> seen;
-    const bool ok = hotplug_->WaitFor({w.begin() + 1, w.end()}, kEventTimeout, &seen);
-    std::string line = ok ? "hotplug:" : "hotplug (timed out):";
-    for (size_t i = 0; i < seen.size(); ++i) line += (i == 0 ? " " : ", ") + seen[i];
-    PrintLine(line);
   } else {
-    return false;
+    return hotplug_.Run(w);
   }
   return true;
 }

@@ -38,6 +38,7 @@ void PrintTo(const BadCommandLine& value, std::ostream* out) { *out << value.nam
 std::vector<BadCommandLine> BadCommandLines() {
   const std::string tooLong = WriteFile("eeprom_600.bin", 600);
   const std::string tooLongFor256 = WriteFile("eeprom_300.bin", 300);
+  const std::string shortEdid = WriteFile("edid_100.bin", 100);
   return {
       {"AdaptersNotANumber", {"--adapters", "two"}, "zev-sim: --adapters: 'two' is not a number from 0 to 16"},
       {"TooManyAdapters", {"--adapters", "17"}, "zev-sim: --adapters: '17' is not a number from 0 to 16"},
@@ -62,6 +63,17 @@ std::vector<BadCommandLine> BadCommandLines() {
       {"UnwritableTrace",
        {"--trace", "/nonexistent/trace.txt"},
        "zev-sim: cannot write trace file '/nonexistent/trace.txt': No such file or directory"},
+      {"UnknownBoard", {"--board", "full"}, "zev-sim: --board: unknown board 'full' (use standard or empty)"},
+      {"UnreadableMonitorEdid",
+       {"--monitor-edid", "/nonexistent/edid.bin"},
+       "zev-sim: EDID file '/nonexistent/edid.bin' cannot be read: No such file or directory"},
+      {"ShortMonitorEdid",
+       {"--monitor-edid", shortEdid},
+       "zev-sim: EDID file '" + shortEdid + "' holds 100 bytes; an EDID block has 128"},
+      {"BadMonitorPort", {"--monitor-port=3"}, "zev-sim: --monitor-port: '3' is not a monitor port (use 1, 2 or none)"},
+      {"BadAudioRate",
+       {"--spdif-rate", "44.1k"},
+       "zev-sim: --spdif-rate: '44.1k' is not a sampling rate in Hz from 0 to 192000"},
       {"UnknownOption", {"--adapter", "1"}, "zev-sim: unknown option '--adapter'"},
       {"CommandWithoutSeparator", {"true"}, "zev-sim: unexpected argument 'true'"},
   };
@@ -146,6 +158,27 @@ TEST(ZevSim, ReadsTheEepromImageFromAStream) {
   EXPECT_THAT(result.out, HasSubstr("id=1209:0042"));
 }
 
+// What the board options put on every adapter's board, as `ctl monitor` reports it.
+TEST(ZevSim, BoardOptionsWireTheMonitor) {
+  const struct {
+    std::vector<std::string> options;
+    std::string reply;
+  } cases[] = {
+      {{}, "ok 1: monitor on I2C port 2, 256-byte EDID, 0 bytes read\n"},
+      {{"--board", "empty"}, "ok 1: no monitor\n"},
+      {{"--board=empty", "--monitor-port", "1"}, "ok 1: monitor on I2C port 1, 256-byte EDID, 0 bytes read\n"},
+      {{"--monitor-port", "none"}, "ok 1: no monitor\n"},
+      {{"--adapters", "2", "--monitor-edid", std::string(ZEV_DATA_DIR) + "/edid/dell-e178wfp-vga.bin"},
+       "ok 1: monitor on I2C port 2, 128-byte EDID, 0 bytes read | 2: monitor on I2C port 2, 128-byte EDID, 0 bytes "
+       "read\n"},
+  };
+  for (const auto& c : cases) {
+    const ProcessResult result = RunZevSim(c.options, {ZEV_SIM_BIN, "ctl", "monitor"});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, c.reply);
+  }
+}
+
 TEST(ZevSimCtl, RefusesAnOverlongCommand) {
   const ProcessResult result = RunZevSim({}, {ZEV_SIM_BIN, "ctl", "status", std::string(5000, 'x')});
   EXPECT_EQ(result.exitCode, 1);
@@ -168,7 +201,9 @@ TEST(ZevSimCtl, HelpListsTheCommands) {
   const ProcessResult result = RunProcess({ZEV_SIM_BIN, "ctl", "--help"}, kRunTimeout);
   EXPECT_EQ(result.exitCode, 0);
   for (const char* command : {"status", "plug [N]", "unplug [N]", "add [VARIANT]", "fault [N] fail-next COUNT",
-                              "fault [N] stuck ADDR HIGHMASK LOWMASK", "fault [N] clear"}) {
+                              "fault [N] stuck ADDR HIGHMASK LOWMASK", "fault [N] clear", "monitor [N]",
+                              "monitor [N] FILE|default [1|2]", "monitor [N] none", "monitor [N] stop-after COUNT|never",
+                              "audio [N] i2s0 RATE", "audio [N] spdif RATE"}) {
     EXPECT_THAT(result.out, HasSubstr(std::string("  ") + command)) << command;
   }
 }

@@ -175,7 +175,7 @@ TEST(Anx9805Model, DdcMasterFillsTheFifoInBatches) {
 }
 
 TEST(Anx9805Model, AttachesAtItsThreeAddressesOnBus0) {
-  testing::SimRig rig;
+  testing::SimRig rig(ChipVariant::SiliconRev1(), BoardDescription::Empty());
   Anx9805& anx = AttachAnx9805(rig.chip());
   I2cBus& bus = rig.chip().Find<I2cMasterUnit>()->Bus(0);
   EXPECT_EQ(bus.Target(I2cAddress::SevenBit(0x38)), &anx.Target(0x70));

@@ -29,7 +29,7 @@ TEST(C7301Model, OutputFromPowerManagement) {
 }
 
 TEST(C7301Model, AttachesAt0xECOnBus0) {
-  testing::SimRig rig;
+  testing::SimRig rig(ChipVariant::SiliconRev1(), BoardDescription::Empty());
   C7301& c7301 = AttachC7301(rig.chip());
   EXPECT_EQ(rig.chip().Find<I2cMasterUnit>()->Bus(0).Target(I2cAddress::SevenBit(0x76)), &c7301);
 }

@@ -16,10 +16,11 @@ constexpr uint32_t kActivity = 1u << 0;
 constexpr uint32_t kRxNotEmpty = 1u << 3;
 constexpr uint64_t kLongUs = 100000;
 
-// The chip model driven register by register, on the simulated clock.
+// The chip model driven register by register, on the simulated clock, with nothing
+// on the buses but what a test attaches.
 struct MasterRig {
   explicit MasterRig(ChipVariant variant = ChipVariant::SiliconRev1())
-      : rig(variant), chip(rig.chip()), i2c(*chip.Find<I2cMasterUnit>()) {}
+      : rig(variant, BoardDescription::Empty()), chip(rig.chip()), i2c(*chip.Find<I2cMasterUnit>()) {}
 
   // Master, 7-bit addressing, target `address` (7-bit) on selector `selector`, enabled,
   // interrupts cleared.

@@ -6,7 +6,8 @@
 
 namespace zev::testing {
 
-SimRig::SimRig(sim::ChipVariant variant, int adapters, Variant libraryVariant) : variant_(variant) {
+SimRig::SimRig(sim::ChipVariant variant, int adapters, Variant libraryVariant, sim::BoardDescription board)
+    : variant_(variant), board_(std::move(board)) {
   ctx_ = std::make_unique<LibContext>(libraryVariant, &backend, &diag_);
   for (int i = 0; i < adapters; ++i) AddAdapter();
 }
@@ -26,6 +27,7 @@ sim::SimAdapter& SimRig::AddAdapter(sim::SimAdapter::Options options) {
 sim::SimAdapter& SimRig::AddAdapter() {
   sim::SimAdapter::Options options;
   options.variant = variant_;
+  options.board = board_;
   return AddAdapter(std::move(options));
 }
 

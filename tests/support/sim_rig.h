@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "device/core/clock.h"
@@ -17,13 +18,17 @@ namespace zev::testing {
 // per case so nothing leaks between them.
 class SimRig {
  public:
-  // One adapter of the given chip variant (none when `adapters` is 0).
+  // One adapter of the given chip variant (none when `adapters` is 0), on the standard
+  // board unless another is given.
   explicit SimRig(sim::ChipVariant variant = sim::ChipVariant::SiliconRev1(), int adapters = 1,
-                  Variant libraryVariant = Variant::Library);
+                  Variant libraryVariant = Variant::Library, sim::BoardDescription board = {});
+  // One adapter on `board`, for the shared library.
+  SimRig(sim::ChipVariant variant, sim::BoardDescription board)
+      : SimRig(variant, 1, Variant::Library, std::move(board)) {}
   ~SimRig();
 
   sim::SimAdapter& AddAdapter(sim::SimAdapter::Options options);
-  sim::SimAdapter& AddAdapter();  // same chip variant as the first
+  sim::SimAdapter& AddAdapter();  // same chip variant and board as the first
   sim::SimAdapter& adapter(size_t i = 0) { return *adapters_.at(i); }
   sim::Chip& chip(size_t i = 0) { return adapter(i).chip(); }
   sim::Trace& trace(size_t i = 0) { return adapter(i).trace(); }
@@ -42,6 +47,7 @@ class SimRig {
 
  private:
   sim::ChipVariant variant_;
+  sim::BoardDescription board_;
   ScopedClock scopedClock_{clock};
   CapturingDiagSink diag_;
   std::vector<std::unique_ptr<sim::SimAdapter>> adapters_;

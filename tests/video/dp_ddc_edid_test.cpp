@@ -25,7 +25,7 @@ Block FirstBlock(const std::vector<uint8_t>& edid) {
 }
 
 TEST(DpDdcReadEDID, ReadsTheBlockInFifoBatches) {
-  const std::vector<uint8_t> edid = testing::ReadEdidFile("hp-lp2275w-dp.bin");
+  const std::vector<uint8_t> edid = testing::DataEdid("hp-lp2275w-dp.bin");
   ASSERT_EQ(edid.size(), 128u);
   const struct { uint32_t depth, batches; } cases[] = {{16, 8}, {128, 1}, {100, 2}, {24, 6}};
   for (const auto& c : cases) {
@@ -53,7 +53,7 @@ TEST(DpDdcReadEDID, ReadsTheBlockInFifoBatches) {
 // 127 bytes count as the whole block: the read stops there and the last byte (the
 // block's checksum) stays 0.
 TEST(DpDdcReadEDID, StopsAt127Bytes) {
-  const std::vector<uint8_t> edid = testing::ReadEdidFile("hp-lp2275w-dp.bin");
+  const std::vector<uint8_t> edid = testing::DataEdid("hp-lp2275w-dp.bin");
   DpRig t;
   t.ConnectMonitor(edid);
   t.anx.ddcMaster().fifoDepth = 127;
@@ -68,7 +68,7 @@ TEST(DpDdcReadEDID, StopsAt127Bytes) {
 // A DDC master that streams past the byte count it was given: the FIFO offers more than
 // the block has room for, and only the block is written.
 TEST(DpDdcReadEDID, NeverWritesPastTheBlock) {
-  const std::vector<uint8_t> edid = testing::ReadEdidFile("dell-p2415q-dp.bin");
+  const std::vector<uint8_t> edid = testing::DataEdid("dell-p2415q-dp.bin");
   ASSERT_EQ(edid.size(), 256u);
   DpRig t;
   t.ConnectMonitor(edid);
@@ -107,7 +107,7 @@ TEST(DpDdcReadEDID, FifoThatStopsFillingTimesOut) {
       return I2cRegisterFile::ReadRegister(reg);
     }
   };
-  const std::vector<uint8_t> edid = testing::ReadEdidFile("hp-lp2275w-dp.bin");
+  const std::vector<uint8_t> edid = testing::DataEdid("hp-lp2275w-dp.bin");
   DpRig t;
   t.anx.Ddc().Emplace<HalfMonitor>(sim::I2cAddress::EightBit(0xA0)).Load(edid);
   Block block{};

@@ -284,7 +284,7 @@ TEST(DpEnableAudio, SpdifDetectionIsReportedButNeverFails) {
 
 TEST(DpPhyEnableHdmiMode, SetsUpTheHdmiCore) {
   DpRig t;
-  t.ConnectMonitor(testing::ReadEdidFile("hp-lp2275w-dp.bin"));
+  t.ConnectMonitor(testing::DataEdid("hp-lp2275w-dp.bin"));
   t.rig.ctx().gDpVideoOn = false;
   EXPECT_TRUE(DpPhyEnableHdmiMode(t.dev, kRow8, 32));
   EXPECT_EQ(t.rig.Diag(),
@@ -364,7 +364,7 @@ TEST(DpVideoFlag, Transitions) {
   EXPECT_TRUE(DpPhyDisable(t.dev));
   EXPECT_FALSE(on);
 
-  t.ConnectMonitor(testing::ReadEdidFile("hp-lp2275w-dp.bin"));
+  t.ConnectMonitor(testing::DataEdid("hp-lp2275w-dp.bin"));
   EXPECT_TRUE(DpPhyEnableHdmiMode(t.dev, kRow8, 32));
   EXPECT_TRUE(on);
 

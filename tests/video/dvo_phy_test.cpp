@@ -125,7 +125,9 @@ TEST(DvoPhy, BusSetupFailures) {
 }
 
 TEST(DvoPhy, FailedRegisterWritesOnlyPrint) {
-  testing::SimRig rig(sim::ChipVariant::Fpga(103));  // no CH7301 fitted
+  sim::BoardDescription board;
+  board.c7301 = false;
+  testing::SimRig rig(sim::ChipVariant::Fpga(103), board);
   UsbDevice* dev = rig.Open();
   ASSERT_TRUE(VgaI2cInit(dev));
   rig.ClearDiag();

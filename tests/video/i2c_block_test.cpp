@@ -110,7 +110,7 @@ TEST(I2cBlock, ClockSetupFailures) {
 }
 
 TEST(I2cBlock, ClearIntAcceptsOnlyTheClearRegisters) {
-  testing::SimRig rig(sim::ChipVariant::Fpga(60));
+  testing::SimRig rig(sim::ChipVariant::Fpga(60), sim::BoardDescription::Empty());
   UsbDevice* dev = testing::OpenI2c(rig, 0, 0xA0);  // nobody answers at 0xA0
   EXPECT_FALSE(VgaI2cWriteByte(dev, 0, 0));
   ASSERT_NE(I2cGetRawIntSts(dev) & kI2cRawIntTxAbort, 0);

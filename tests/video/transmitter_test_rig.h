@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -13,22 +11,16 @@
 #include "sim/devices/anx9805.h"
 #include "sim/devices/c7301.h"
 #include "sim/devices/i2c_register_file.h"
+#include "tests/support/monitor_edids.h"
 #include "tests/support/sim_rig.h"
 
 namespace zev::testing {
 
-// A real monitor's EDID from the test data.
-inline std::vector<uint8_t> ReadEdidFile(const std::string& name) {
-  std::ifstream file(std::string(ZEV_DATA_DIR) + "/edid/" + name, std::ios::binary);
-  EXPECT_TRUE(file) << name;
-  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
-
-// An adapter with an ANX9805 on its I2C bus, opened with the I2C master initialised;
-// trace, captured text and the transmitter's write log start empty.
+// An adapter with an ANX9805 (and nothing else) on its I2C bus, opened with the I2C
+// master initialised; trace, captured text and the transmitter's write log start empty.
 struct DpRig {
   explicit DpRig(sim::ChipVariant variant = sim::ChipVariant::SiliconRev1())
-      : rig(variant), anx(sim::AttachAnx9805(rig.chip())) {
+      : rig(variant, sim::BoardDescription::Empty()), anx(sim::AttachAnx9805(rig.chip())) {
     dev = rig.Open();
     EXPECT_TRUE(VgaI2cInit(dev));
     rig.ClearTrace();
@@ -55,10 +47,11 @@ struct DpRig {
   UsbDevice* dev = nullptr;
 };
 
-// An FPGA board (where the CH7301 sits) opened with the I2C master initialised.
+// An FPGA board (where the CH7301 sits) carrying just the CH7301, opened with the I2C
+// master initialised.
 struct DvoRig {
   explicit DvoRig(sim::ChipVariant variant = sim::ChipVariant::Fpga(103))
-      : rig(variant), c7301(sim::AttachC7301(rig.chip())) {
+      : rig(variant, sim::BoardDescription::Empty()), c7301(sim::AttachC7301(rig.chip())) {
     dev = rig.Open();
     EXPECT_TRUE(VgaI2cInit(dev));
     rig.ClearTrace();

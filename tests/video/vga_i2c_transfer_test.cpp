@@ -15,14 +15,15 @@ using ::testing::StartsWith;
 using sim::I2cAddress;
 using Lines = std::vector<std::string>;
 
-// fpga60: plain FIFO; a0 and fpga70: old assist; rev1: new assist.
+// fpga60: plain FIFO; a0 and fpga70: old assist; rev1: new assist. The boards carry
+// nothing on their buses but what a test attaches.
 const char* const kVariants[] = {"fpga60", "a0", "fpga70", "rev1"};
 
 TEST(VgaI2cTransfer, RoundTripOnBothBuses) {
   for (const char* variant : kVariants) {
     for (uint32_t port : {0u, 1u}) {
       SCOPED_TRACE(std::string(variant) + " port " + std::to_string(port));
-      testing::SimRig rig(*sim::ChipVariant::Parse(variant));
+      testing::SimRig rig(*sim::ChipVariant::Parse(variant), sim::BoardDescription::Empty());
       auto& i2c = testing::I2cUnit(rig);
       auto& selected = i2c.Bus(port).Emplace<sim::I2cRegisterFile>(I2cAddress::EightBit(0xEC));
       auto& other = i2c.Bus(1 - port).Emplace<sim::I2cRegisterFile>(I2cAddress::EightBit(0xEC));
@@ -67,7 +68,7 @@ TEST(VgaI2cTransfer, RegisterSequencePerMechanism) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.variant);
-    testing::SimRig rig(*sim::ChipVariant::Parse(c.variant));
+    testing::SimRig rig(*sim::ChipVariant::Parse(c.variant), sim::BoardDescription::Empty());
     auto& file = testing::I2cUnit(rig).Bus(0).Emplace<sim::I2cRegisterFile>(I2cAddress::EightBit(0xA0));
     file.Poke(0x12, 0x77);
     UsbDevice* dev = testing::OpenI2c(rig, 2, 0xA0);
@@ -83,7 +84,7 @@ TEST(VgaI2cTransfer, RegisterSequencePerMechanism) {
 }
 
 TEST(VgaI2cReadByte, FifoAbsentTargetAbortsWithStatusAndDump) {
-  testing::SimRig rig(sim::ChipVariant::Fpga(60));
+  testing::SimRig rig(sim::ChipVariant::Fpga(60), sim::BoardDescription::Empty());
   UsbDevice* dev = testing::OpenI2c(rig, 2, 0xA0);  // no monitor
   uint8_t byte = 0;
   EXPECT_FALSE(VgaI2cReadByte(dev, 0, &byte));
@@ -101,7 +102,7 @@ TEST(VgaI2cReadByte, FifoAbsentTargetAbortsWithStatusAndDump) {
 }
 
 TEST(VgaI2cReadByte, FifoReadThatNeverGetsDataLeaves0xFF) {
-  testing::SimRig rig(sim::ChipVariant::Fpga(60));
+  testing::SimRig rig(sim::ChipVariant::Fpga(60), sim::BoardDescription::Empty());
   testing::I2cUnit(rig).Bus(0).Emplace<sim::I2cRegisterFile>(I2cAddress::EightBit(0xA0));
   UsbDevice* dev = testing::OpenI2c(rig, 2, 0xA0);
   testing::I2cUnit(rig).faults.busStuckBusy = true;
@@ -133,7 +134,7 @@ TEST(VgaI2cReadByte, AssistFailureBitStillDeliversTheByte) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.variant);
-    testing::SimRig rig(*sim::ChipVariant::Parse(c.variant));
+    testing::SimRig rig(*sim::ChipVariant::Parse(c.variant), sim::BoardDescription::Empty());
     // (0x76 on bus 1 is the FPGA boards' own SiI9134.)
     testing::I2cUnit(rig).Bus(1).Emplace<sim::I2cRegisterFile>(I2cAddress::EightBit(0xEC)).Poke(0x12, 0x5A);
     UsbDevice* dev = testing::OpenI2c(rig, 1, 0xEC);
@@ -159,7 +160,7 @@ TEST(VgaI2cTransfer, AssistAbsentTarget) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.variant);
-    testing::SimRig rig(*sim::ChipVariant::Parse(c.variant));
+    testing::SimRig rig(*sim::ChipVariant::Parse(c.variant), sim::BoardDescription::Empty());
     UsbDevice* dev = testing::OpenI2c(rig, 1, 0x76);
     uint8_t byte = 0;
     EXPECT_FALSE(VgaI2cReadByte(dev, 0x3A, &byte));
@@ -185,7 +186,7 @@ TEST(VgaI2cTransfer, AssistThatNeverFinishes) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.variant) + (c.read ? " read" : " write"));
-    testing::SimRig rig(*sim::ChipVariant::Parse(c.variant));
+    testing::SimRig rig(*sim::ChipVariant::Parse(c.variant), sim::BoardDescription::Empty());
     testing::I2cUnit(rig).Bus(1).Emplace<sim::I2cRegisterFile>(I2cAddress::EightBit(0x76));
     UsbDevice* dev = testing::OpenI2c(rig, 1, 0x76);
     testing::I2cUnit(rig).faults.assistNeverFinishes = true;
@@ -207,7 +208,7 @@ TEST(VgaI2cTransfer, AssistThatNeverFinishes) {
 TEST(VgaI2cWriteByte, FifoFailures) {
   {
     SCOPED_TRACE("absent target");
-    testing::SimRig rig(sim::ChipVariant::Fpga(60));
+    testing::SimRig rig(sim::ChipVariant::Fpga(60), sim::BoardDescription::Empty());
     UsbDevice* dev = testing::OpenI2c(rig, 0, 0xEC);
     EXPECT_FALSE(VgaI2cWriteByte(dev, 0x49, 0xC0));
     EXPECT_EQ(rig.Diag(),
@@ -216,7 +217,7 @@ TEST(VgaI2cWriteByte, FifoFailures) {
   }
   {
     SCOPED_TRACE("bus stays busy");
-    testing::SimRig rig(sim::ChipVariant::Fpga(60));
+    testing::SimRig rig(sim::ChipVariant::Fpga(60), sim::BoardDescription::Empty());
     testing::I2cUnit(rig).Bus(0).Emplace<sim::I2cRegisterFile>(I2cAddress::EightBit(0xEC));
     UsbDevice* dev = testing::OpenI2c(rig, 0, 0xEC);
     testing::I2cUnit(rig).faults.busStuckBusy = true;
@@ -237,7 +238,7 @@ TEST(VgaI2cReadByte, TargetThatStopsAnsweringFailsThatByte) {
   };
   for (const char* variant : kVariants) {
     SCOPED_TRACE(variant);
-    testing::SimRig rig(*sim::ChipVariant::Parse(variant));
+    testing::SimRig rig(*sim::ChipVariant::Parse(variant), sim::BoardDescription::Empty());
     testing::I2cUnit(rig).Bus(0).Emplace<HalfMonitor>(I2cAddress::EightBit(0xA0)).Poke(7, 0x42);
     UsbDevice* dev = testing::OpenI2c(rig, 2, 0xA0);
     uint8_t byte = 0;

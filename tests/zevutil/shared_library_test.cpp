@@ -34,7 +34,8 @@ TEST(SharedLibrary, ExportsOnlyZevNames) {
   for (const auto& name : names) EXPECT_EQ(name.rfind("ZEV", 0), 0u) << name;
   for (const char* expected : {"ZEVLibInit", "ZEVLibDeInit", "ZEVSetMemSize", "ZEVGetMemSize", "ZEVSetODTnFrequency",
                                "ZEVGetODTnFrequency", "ZEVDRAMWrite", "ZEVDRAMRead", "ZEVVerifyFullDRAM",
-                               "ZEVMemoryDataLinesTest", "ZEVMemoryAddressLinesTest"}) {
+                               "ZEVMemoryDataLinesTest", "ZEVMemoryAddressLinesTest", "ZEVPreferedResolution",
+                               "ZEVInitGE", "ZEVHdmiPhyEnable", "ZEVHdmiPhyDisable", "ZEVResetDevice"}) {
     EXPECT_NE(std::find(names.begin(), names.end(), expected), names.end()) << expected;
   }
 }
@@ -74,6 +75,28 @@ TEST(SharedLibrary, MemoryExportsStartFromTheValuesAtLoad) {
   EXPECT_EQ(result.status, ZEV_INVALID_ODT);
   EXPECT_EQ(result.addressLine, ZEV_RESULT_UNSET);
   EXPECT_EQ(read(nullptr, 0, 8), ZEV_INVALID_ARG);
+  EXPECT_EQ(dlclose(library), 0);
+}
+
+// Before ZEVLibInit the display exports refuse what they cannot do instead of touching a
+// device that is not there.
+TEST(SharedLibrary, DisplayExportsWithoutAConnection) {
+  void* library = dlopen(ZEVUTIL_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL);
+  ASSERT_NE(library, nullptr) << dlerror();
+  auto preferedResolution = reinterpret_cast<ZEV_STATUS (*)(uint32_t*)>(dlsym(library, "ZEVPreferedResolution"));
+  auto hdmiEnable = reinterpret_cast<ZEV_STATUS (*)(const HdmiAudioSettings*)>(dlsym(library, "ZEVHdmiPhyEnable"));
+  auto hdmiDisable = reinterpret_cast<ZEV_STATUS (*)(void)>(dlsym(library, "ZEVHdmiPhyDisable"));
+  auto resetDevice = reinterpret_cast<ZEV_STATUS (*)(void)>(dlsym(library, "ZEVResetDevice"));
+  ASSERT_TRUE(preferedResolution && hdmiEnable && hdmiDisable && resetDevice);
+
+  uint32_t resolution[3] = {};
+  EXPECT_EQ(preferedResolution(nullptr), ZEV_INVALID_ARG);
+  EXPECT_EQ(preferedResolution(resolution), ZEV_EDID_PARSE_ERR);
+  const HdmiAudioSettings settings{AUDIO_I2S0, 0, I2S_FS_AUTO, 0, 0, 5};
+  EXPECT_EQ(hdmiEnable(nullptr), ZEV_LIB_FAILURE);
+  EXPECT_EQ(hdmiEnable(&settings), ZEV_LIB_FAILURE);
+  EXPECT_EQ(hdmiDisable(), ZEV_LIB_FAILURE);
+  EXPECT_EQ(resetDevice(), ZEV_DEV_COM_FAIL);
   EXPECT_EQ(dlclose(library), 0);
 }
 

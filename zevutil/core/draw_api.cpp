@@ -3,7 +3,7 @@
 #include "device/core/lib_context.h"
 #include "device/video/graphics_engine.h"
 #include "device/video/picture.h"
-#include "zevutil/core/lib_frame.h"
+#include "zevutil/core/display_api.h"
 
 namespace zev::api {
 namespace {
@@ -22,7 +22,7 @@ bool FitsArea(const CurrentMode& area, uint32_t x, uint32_t y, uint32_t width, u
 
 ZEV_STATUS ZEVDrawRect(LibContext& ctx, int32_t colour, uint32_t x, uint32_t y, uint32_t width, uint32_t height) {
   if (colour < kColourRed || colour > kColourBlack) return ZEV_INVALID_ARG;
-  if (ConnectionPreamble(ctx) != ZEV_SUCCESS) return ZEV_DEV_COM_FAIL;
+  if (DeviceCheck(ctx) != ZEV_SUCCESS) return ZEV_DEV_COM_FAIL;
   if (!FitsArea(ctx.gCurMode, x, y, width, height)) return ZEV_INVALID_DRAW_REQ;
   ClearArea(ctx);
   return GfxDrawRectColor(ctx.connection, x, y, width, height, colour) ? ZEV_SUCCESS : ZEV_DRAW_FAIL;
@@ -30,7 +30,7 @@ ZEV_STATUS ZEVDrawRect(LibContext& ctx, int32_t colour, uint32_t x, uint32_t y, 
 
 ZEV_STATUS ZEVDrawPic(LibContext& ctx, const char* path) {
   if (path == nullptr) return ZEV_INVALID_ARG;
-  if (ConnectionPreamble(ctx) != ZEV_SUCCESS) return ZEV_DEV_COM_FAIL;
+  if (DeviceCheck(ctx) != ZEV_SUCCESS) return ZEV_DEV_COM_FAIL;
   ClearArea(ctx);
   switch (GfxDrawPicFile(ctx.connection, 0, path, ctx.gCurMode.dwWidth, ctx.gCurMode.dwHeight)) {
     case kPicDrawn:

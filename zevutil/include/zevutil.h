@@ -120,7 +120,7 @@ ZEV_API ZEV_STATUS ZEVDrawRect(int32_t colour, uint32_t x, uint32_t y, uint32_t 
 ZEV_API ZEV_STATUS ZEVDrawPic(const char* path);
 ZEV_API ZEV_STATUS ZEVHdmiPhyEnable(const HdmiAudioSettings* settings);
 ZEV_API ZEV_STATUS ZEVHdmiPhyDisable(void);
-ZEV_API ZEV_STATUS ZEVResetDevice(void);
+ZEV_API ZEV_STATUS ZEVResetDevice(void); /* ZEV_DEV_COM_FAIL only when no connection is open */
 
 #ifdef __cplusplus
 }
