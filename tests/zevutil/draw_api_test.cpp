@@ -10,10 +10,12 @@
 #include "device/video/graphics_engine.h"
 #include "sim/core/trace.h"
 #include "tests/support/display_mode.h"
+#include "tests/support/monitor_edids.h"
 #include "tests/support/picture_compare.h"
 #include "tests/support/reference_decoder.h"
 #include "tests/support/sim_rig.h"
 #include "tests/support/temp_dir.h"
+#include "zevutil/core/display_api.h"
 #include "zevutil/core/lib_frame.h"
 
 namespace zev {
@@ -189,6 +191,56 @@ TEST(ZEVDrawPic, FailedTransferIsDrawFail) {
   ASSERT_TRUE(d.ready);
   d.rig.adapter().faults().stallBulk = true;
   EXPECT_EQ(api::ZEVDrawPic(d.ctx(), (std::string(ZEV_DATA_DIR) + "/bmp/g/rgb24.bmp").c_str()), ZEV_DRAW_FAIL);
+}
+
+// What a client does: ZEVLibInit, ZEVInitGE on the monitor found, then drawing, with
+// the screen checked after each step. 1024 x 768 is a table row; 1366 x 768 is no row
+// and runs the timing the monitor prefers (one that prefers exactly that size here),
+// whose 4098-byte picture rows are padded by 2 bytes in the file.
+TEST(DrawExports, AfterZEVInitGE) {
+  struct Case {
+    uint32_t width, height;
+    std::vector<uint8_t> edid;  // empty: the board's default monitor
+  };
+  for (const Case& c : {Case{1024, 768, {}}, Case{1366, 768, testing::Edid1366x768()}}) {
+    const uint32_t W = c.width, H = c.height;
+    SCOPED_TRACE(::testing::Message() << W << "x" << H);
+    sim::BoardDescription board;
+    board.monitorEdid = c.edid;
+    testing::SimRig rig(sim::ChipVariant::SiliconRev1(), board);
+    ASSERT_EQ(api::ZEVLibInit(rig.ctx()), ZEV_SUCCESS);
+    ASSERT_EQ(api::ZEVInitGE(rig.ctx(), H, W, 60), ZEV_SUCCESS) << rig.Diag();
+    auto screen = [&] {
+      const sim::ScanOut frame = testing::Capture(rig);
+      EXPECT_EQ(frame.status, sim::ScanOutStatus::Shown) << frame.Describe();
+      return frame.picture;
+    };
+
+    EXPECT_EQ(api::ZEVDrawRect(rig.ctx(), kColourWhite, 0, 0, W, H), ZEV_SUCCESS);
+    EXPECT_TRUE(testing::SamePicture(screen(), testing::Filled(W, H, kWhite)));
+    EXPECT_EQ(api::ZEVDrawRect(rig.ctx(), kColourRed, W - 10, 0, 11, H), ZEV_INVALID_DRAW_REQ);
+    EXPECT_TRUE(testing::SamePicture(screen(), testing::Filled(W, H, kWhite)));
+    EXPECT_EQ(api::ZEVDrawRect(rig.ctx(), kColourRed, W - 10, 0, 10, H), ZEV_SUCCESS);
+    EXPECT_TRUE(testing::SamePicture(screen(), WithRect(testing::Filled(W, H, kBlack), W - 10, 0, 10, H, kRed)));
+    EXPECT_EQ(api::ZEVDrawRect(rig.ctx(), 5, 0, 0, 1, 1), ZEV_INVALID_ARG);
+
+    testing::TempDir dir;
+    const std::string path = dir.File("picture.bmp");
+    const sim::RgbPicture picture = testing::TestPattern(W, H);
+    std::string error;
+    ASSERT_TRUE(sim::WriteBmp24File(picture, path, &error)) << error;
+    EXPECT_EQ(api::ZEVDrawPic(rig.ctx(), path.c_str()), ZEV_SUCCESS) << rig.Diag();
+    const sim::RgbPicture shown = screen();
+    EXPECT_TRUE(testing::SamePicture(shown, picture));
+    if (testing::ImageMagickAvailable()) {
+      const auto reference = testing::ReadWithImageMagick(path, &error);
+      ASSERT_TRUE(reference) << error;
+      EXPECT_TRUE(testing::SamePicture(shown, *reference));
+    }
+    const std::string other = dir.File("800x600.bmp");
+    ASSERT_TRUE(sim::WriteBmp24File(sim::RgbPicture(800, 600), other, &error)) << error;
+    EXPECT_EQ(api::ZEVDrawPic(rig.ctx(), other.c_str()), ZEV_RESOLUTION_MISMATCH);
+  }
 }
 
 }  // namespace
