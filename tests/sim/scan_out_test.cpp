@@ -123,7 +123,7 @@ TEST(Bmp24File, HeadersAndPaddedBottomUpRows) {
 }
 
 TEST(Bmp24File, ImageMagickReadsWhatIsWritten) {
-  if (!testing::ImageMagickAvailable()) GTEST_SKIP() << "ImageMagick is not installed (scripts/install-deps.sh)";
+  if (!testing::ImageMagickAvailable()) FAIL() << "ImageMagick is not installed (scripts/install-deps.sh)";
   testing::TempDir dir;
   const RgbPicture picture = testing::TestPattern(37, 5);  // rows padded by 1 byte
   std::string error;

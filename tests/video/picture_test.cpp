@@ -60,16 +60,16 @@ sim::RgbPicture Reference(const std::string& path) {
   return picture ? *picture : sim::RgbPicture();
 }
 
-#define SKIP_WITHOUT_IMAGEMAGICK()                                                                  \
+#define REQUIRE_IMAGEMAGICK()                                                                  \
   if (!testing::ImageMagickAvailable()) {                                                           \
-    GTEST_SKIP() << "ImageMagick's convert is not installed (scripts/install-deps.sh installs it)"; \
+    FAIL() << "ImageMagick's convert is not installed (scripts/install-deps.sh installs it)";   \
   }
 
 // The suite's usable 24-bit BMPs at their own size, on a packed and on a 4-byte chip:
 // one memory-write packet of the whole frame, and the screen shows what ImageMagick
 // reads from the file (g/rgb24 has padded rows, the other two colour tables).
 TEST(GfxDrawBmp24, SuitePicturesShowAsImageMagickReadsThem) {
-  SKIP_WITHOUT_IMAGEMAGICK();
+  REQUIRE_IMAGEMAGICK();
   for (const sim::ChipVariant variant : {sim::ChipVariant::SiliconRev1(), sim::ChipVariant::Fpga(50)}) {
     for (const testing::BmpSuiteFile& f : testing::BmpSuite()) {
       if (!f.UsableBmp24() || f.width != 127) continue;
