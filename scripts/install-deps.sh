@@ -7,6 +7,7 @@ packages=(
   libusb-1.0-0-dev          # real adapters
   umockdev libumockdev-dev libglib2.0-dev  # zev-sim's virtual USB devices
   libgtest-dev libgmock-dev libbenchmark-dev
+  imagemagick               # the reference decoder of the picture tests
 )
 
 missing=()

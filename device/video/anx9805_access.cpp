@@ -51,9 +51,10 @@ bool Anx9805WaitReg(UsbDevice* dev, uint8_t reg, uint8_t mask, uint8_t expected,
                     uint32_t* last) {
   const uint32_t start = GetTickCount();
   for (;;) {
+    const bool expired = TickTimeoutElapsed(start, timeoutMs);  // judged before the read
     *last = Anx9805GetRegDW(dev, reg);
     if (*last != kAnx9805ReadFailed && (*last & mask) == expected) return true;
-    if (TickTimeoutElapsed(start, timeoutMs)) return false;
+    if (expired) return false;
   }
 }
 

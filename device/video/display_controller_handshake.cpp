@@ -59,8 +59,9 @@ void WriteCtrl(UsbDevice* dev, const Handshake& h, uint32_t ctrl) {
 bool StatusFollows(UsbDevice* dev, const Handshake& h, uint32_t* sts) {
   const uint32_t start = GetTickCount();
   for (;;) {
+    const bool expired = TickTimeoutElapsed(start, kDcTimeoutMs);  // judged before the read
     if (GfxGetRegDWBool(dev, DC_STS, sts) && InState(*sts, h.stsBit, h.set)) return true;
-    if (TickTimeoutElapsed(start, kDcTimeoutMs)) return false;
+    if (expired) return false;
   }
 }
 

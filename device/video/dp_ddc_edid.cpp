@@ -53,6 +53,7 @@ bool DpDdcReadEDID(UsbDevice* dev, std::span<uint8_t, kDpEdidBlockSize> buffer) 
   uint32_t count = 0;
   const uint32_t start = GetTickCount();
   for (;;) {
+    const bool expired = TickTimeoutElapsed(start, kDdcTimeoutMs);  // judged before the read
     count = Anx9805GetRegDW(dev, kDdcFifoCount);
     // Never more than the block holds, whatever the FIFO claims (a failed count read
     // claims nothing).
@@ -64,7 +65,7 @@ bool DpDdcReadEDID(UsbDevice* dev, std::span<uint8_t, kDpEdidBlockSize> buffer) 
       buffer[stored++] = static_cast<uint8_t>(byte);
     }
     if (stored >= kEnoughBytes) return true;
-    if (TickTimeoutElapsed(start, kDdcTimeoutMs)) break;
+    if (expired) break;
   }
   DevPrintf(dev, "ERROR:  DpDdcReadEDID() timed out. DDC FIFO_CNT=0x%08lX, dwBytes=%ld\n",
             static_cast<unsigned long>(count), static_cast<long>(stored));

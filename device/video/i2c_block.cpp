@@ -41,10 +41,11 @@ bool I2cIsEnabled(UsbDevice* dev) { return (I2cReadReg(dev, IC_ENABLE) & 1) != 0
 
 bool I2cWaitNotBusy(UsbDevice* dev) {
   const uint32_t start = GetTickCount();
-  while ((I2cReadReg(dev, IC_STATUS) & kStatusActivity) != 0) {
-    if (TickTimeoutElapsed(start, kI2cFifoTimeoutMs)) return true;
+  for (;;) {
+    const bool expired = TickTimeoutElapsed(start, kI2cFifoTimeoutMs);  // judged before the read
+    if ((I2cReadReg(dev, IC_STATUS) & kStatusActivity) == 0) return false;
+    if (expired) return true;
   }
-  return false;
 }
 
 bool I2cDisable(UsbDevice* dev) {

@@ -34,12 +34,13 @@ bool RunAssist(UsbDevice* dev, uint32_t mode, uint32_t command, uint32_t* comple
   GfxSetRegDW(dev, reg, command);
   const uint32_t start = GetTickCount();
   for (;;) {
+    const bool expired = TickTimeoutElapsed(start, kAssistTimeoutMs);  // judged before the read
     const uint32_t status = GfxGetRegDW(dev, reg);
     if ((status & kAssistBusy) == 0) {
       *completed = status;
       return true;
     }
-    if (TickTimeoutElapsed(start, kAssistTimeoutMs)) return false;
+    if (expired) return false;
   }
 }
 
@@ -49,8 +50,10 @@ bool FifoRead(UsbDevice* dev, uint8_t reg, uint8_t* out) {
   I2cWriteData(dev, reg);
   I2cReadCmd(dev);  // restart enabled: a restart-read follows the register address
   const uint32_t start = GetTickCount();
-  while (I2cRxFifoEmpty(dev)) {
-    if (TickTimeoutElapsed(start, kI2cFifoTimeoutMs)) {
+  for (;;) {
+    const bool expired = TickTimeoutElapsed(start, kI2cFifoTimeoutMs);  // judged before the read
+    if (!I2cRxFifoEmpty(dev)) break;
+    if (expired) {
       DevPrintf(dev, "\n ERROR:  VgaI2cReadByte() timed out waiting for RxFifo NotEmpty!\n");
       return false;
     }

@@ -31,13 +31,14 @@ bool RunAssist(UsbDevice* dev, uint32_t command, uint32_t* completed) {
   HdmiIntSetReg(dev, HDMI_ASSIST_CMD, command | kHdmiAssistGo);
   const uint32_t start = GetTickCount();
   for (;;) {
+    const bool expired = TickTimeoutElapsed(start, kHdmiAssistTimeoutMs);  // judged before the read
     uint32_t status = 0;
     HdmiIntGetReg(dev, HDMI_ASSIST_CMD, &status);  // a failed read carries bit 31: still busy
     if ((status & kHdmiAssistGo) == 0) {
       *completed = status;
       return true;
     }
-    if (TickTimeoutElapsed(start, kHdmiAssistTimeoutMs)) return false;
+    if (expired) return false;
   }
 }
 

@@ -12,7 +12,8 @@ namespace zev::sim::host {
 const std::vector<CommandSpec>& ControlCommands() {
   static const std::vector<CommandSpec> commands = [] {
     std::vector<CommandSpec> all;
-    for (auto group : {BusCommands(), FaultCommands(), DramCommands(), BoardCommands()}) {
+    const auto groups = {BusCommands(), FaultCommands(), DramCommands(), BoardCommands(), DisplayCommands()};
+    for (const auto& group : groups) {
       all.insert(all.end(), group.begin(), group.end());
     }
     return all;

@@ -47,6 +47,7 @@ std::vector<CommandSpec> BusCommands();
 std::vector<CommandSpec> FaultCommands();
 std::vector<CommandSpec> DramCommands();
 std::vector<CommandSpec> BoardCommands();
+std::vector<CommandSpec> DisplayCommands();
 const std::vector<CommandSpec>& ControlCommands();
 
 // Runs one command line ("unplug 2").

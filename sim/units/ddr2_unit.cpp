@@ -14,7 +14,7 @@ bool Ddr2Unit::SystemClockRunning() {
 }
 
 uint32_t Ddr2Unit::Read(uint16_t) {
-  if (running_ && !neverCompletes && SystemClockRunning() && --pollsLeft_ <= 0) {
+  if (running_ && !neverCompletes && chip().NowUs() - startUs_ >= kInitTimeUs && SystemClockRunning()) {
     running_ = false;
     done_ = true;
   }
@@ -26,7 +26,7 @@ void Ddr2Unit::Write(uint16_t, uint32_t value) {
   done_ = false;
   running_ = (value & kStart) != 0;
   if (running_) {
-    pollsLeft_ = kPollsToComplete;
+    startUs_ = chip().NowUs();
     ++initialisations_;
   }
 }
@@ -34,7 +34,7 @@ void Ddr2Unit::Write(uint16_t, uint32_t value) {
 void Ddr2Unit::Reset() {
   value_ = chip().ResetValue(DDR2_DYN);
   running_ = done_ = false;
-  pollsLeft_ = 0;
+  startUs_ = 0;
 }
 
 }  // namespace zev::sim

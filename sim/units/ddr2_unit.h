@@ -7,8 +7,8 @@
 namespace zev::sim {
 
 // The DDR2 controller's start and status register DDR2_DYN. Writing bit 0 starts the
-// memory initialisation; it completes (bits 31 and 30 set) on the kPollsToComplete-th
-// read after the start that finds the system clock running (SYS_PLL_CTL bit 31
+// memory initialisation; it completes (bits 31 and 30 set) kInitTimeUs after the start,
+// seen by the first read that finds the system clock running (SYS_PLL_CTL bit 31
 // clear): without a clock the controller cannot talk to the memory. Any write clears
 // the completion bits. The controller's other registers stay in the chip's register
 // file, so the values written remain readable.
@@ -24,7 +24,7 @@ class Ddr2Unit final : public Unit {
 
   static constexpr uint32_t kStart = 1;
   static constexpr uint32_t kDone = 0xC0000000;
-  static constexpr int kPollsToComplete = 3;
+  static constexpr uint64_t kInitTimeUs = 1000;
 
   // Fault: the initialisation never completes.
   bool neverCompletes = false;
@@ -39,7 +39,7 @@ class Ddr2Unit final : public Unit {
   uint32_t value_ = 0;
   bool running_ = false;
   bool done_ = false;
-  int pollsLeft_ = 0;
+  uint64_t startUs_ = 0;
   int initialisations_ = 0;
 };
 

@@ -2,18 +2,12 @@
 
 #include "device/chip/registers.h"
 #include "device/dram/mem_write_packet.h"
+#include "device/video/graphics_engine.h"
 #include "sim/core/chip.h"
 #include "sim/units/dram_unit.h"
+#include "sim/units/packet_fields.h"
 
 namespace zev::sim {
-namespace {
-
-uint32_t Le32(std::span<const uint8_t> bytes, size_t at) {
-  return static_cast<uint32_t>(bytes[at]) | static_cast<uint32_t>(bytes[at + 1]) << 8 |
-         static_cast<uint32_t>(bytes[at + 2]) << 16 | static_cast<uint32_t>(bytes[at + 3]) << 24;
-}
-
-}  // namespace
 
 bool GraphicsEngineUnit::Decodes(uint16_t address) const { return address == GE_CMD_STATUS; }
 
@@ -24,17 +18,24 @@ void GraphicsEngineUnit::Write(uint16_t, uint32_t value) { status_ = value; }
 void GraphicsEngineUnit::Reset() {
   status_ = chip().ResetValue(GE_CMD_STATUS);
   memoryWrites_ = 0;
+  rectangleFills_ = 0;
 }
 
 bool GraphicsEngineUnit::HandleBulk(std::span<const uint8_t> packet) {
-  if (packet.size() < 4 || Le32(packet, 0) != MEM_WRITE_CMD) return false;
+  if (packet.size() < 4) return false;
+  const uint32_t command = Le32(packet, 0);
+  if (command != MEM_WRITE_CMD && command != GE_RECT_FILL_CMD) return false;
   // A disabled engine takes the data off the pipe and does nothing with it.
   if ((chip().Peek(GE_CTRL) & 1) == 0) return true;
   if (stall) {
     status_ = kStatusStalled;
     return true;
   }
-  MemoryWrite(packet);
+  if (command == MEM_WRITE_CMD) {
+    MemoryWrite(packet);
+  } else {
+    RectangleFill(packet);
+  }
   return true;
 }
 

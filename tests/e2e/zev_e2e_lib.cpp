@@ -16,6 +16,8 @@
 //   eeprom-erase                    ZEVLibEraseEeprom
 //   preferred-resolution            ZEVPreferedResolution, printing height, width, refresh
 //   init-ge HEIGHT WIDTH REFRESH    ZEVInitGE
+//   draw-rect COLOUR X Y W H        ZEVDrawRect (COLOUR may be negative)
+//   draw-pic FILE|null              ZEVDrawPic (null: no path)
 //   hdmi-disable                    ZEVHdmiPhyDisable
 //   reset                           ZEVResetDevice
 //   hotplug-watch | hotplug-wait KIND...   libusb's arrival/removal events (as the probe's)
@@ -31,6 +33,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <charconv>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -65,6 +68,8 @@ struct Exports {
   decltype(&::ZEVLibEraseEeprom) eepromErase = nullptr;
   decltype(&::ZEVPreferedResolution) preferedResolution = nullptr;
   decltype(&::ZEVInitGE) initGE = nullptr;
+  decltype(&::ZEVDrawRect) drawRect = nullptr;
+  decltype(&::ZEVDrawPic) drawPic = nullptr;
   decltype(&::ZEVHdmiPhyDisable) hdmiDisable = nullptr;
   decltype(&::ZEVResetDevice) resetDevice = nullptr;
 };
@@ -93,6 +98,8 @@ std::string BindExports(void* library, Exports* e) {
   Bind(library, "ZEVLibEraseEeprom", &e->eepromErase, &missing);
   Bind(library, "ZEVPreferedResolution", &e->preferedResolution, &missing);
   Bind(library, "ZEVInitGE", &e->initGE, &missing);
+  Bind(library, "ZEVDrawRect", &e->drawRect, &missing);
+  Bind(library, "ZEVDrawPic", &e->drawPic, &missing);
   Bind(library, "ZEVHdmiPhyDisable", &e->hdmiDisable, &missing);
   Bind(library, "ZEVResetDevice", &e->resetDevice, &missing);
   return missing;
@@ -189,6 +196,7 @@ class LibClient {
   bool DramRead(const std::vector<std::string>& w);
   bool EepromWrite(const std::vector<std::string>& w);
   bool EepromRead(const std::vector<std::string>& w);
+  bool DrawRect(const std::vector<std::string>& w);
 
   const Exports& zev_;
   HotplugSteps hotplug_;
@@ -240,6 +248,10 @@ bool LibClient::Run(const std::vector<std::string>& w) {
   } else if (step == "init-ge" && args == 3 && Number(w[1]) && Number(w[2]) && Number(w[3])) {
     const ZEV_STATUS status = zev_.initGE(*Number(w[1]), *Number(w[2]), *Number(w[3]));
     PrintLine("init-ge " + w[1] + " " + w[2] + " " + w[3] + ": " + std::to_string(status));
+  } else if (step == "draw-rect" && args == 5) {
+    return DrawRect(w);
+  } else if (step == "draw-pic" && args == 1) {
+    PrintLine("draw-pic " + w[1] + ": " + std::to_string(zev_.drawPic(w[1] == "null" ? nullptr : w[1].c_str())));
   } else if (step == "hdmi-disable" && args == 0) {
     PrintLine("hdmi-disable: " + std::to_string(zev_.hdmiDisable()));
   } else if (step == "reset" && args == 0) {
@@ -253,6 +265,19 @@ bool LibClient::Run(const std::vector<std::string>& w) {
   } else {
     return hotplug_.Run(w);
   }
+  return true;
+}
+
+// The colour is signed: codes outside 0..4 reach the export as given.
+bool LibClient::DrawRect(const std::vector<std::string>& w) {
+  int32_t colour = 0;
+  const auto [end, ec] = std::from_chars(w[1].data(), w[1].data() + w[1].size(), colour);
+  if (ec != std::errc() || end != w[1].data() + w[1].size()) return false;
+  for (size_t i = 2; i <= 5; ++i) {
+    if (!Number(w[i])) return false;
+  }
+  const ZEV_STATUS status = zev_.drawRect(colour, *Number(w[2]), *Number(w[3]), *Number(w[4]), *Number(w[5]));
+  PrintLine("draw-rect " + w[1] + " " + w[2] + " " + w[3] + " " + w[4] + " " + w[5] + ": " + std::to_string(status));
   return true;
 }
 

@@ -79,7 +79,7 @@ TEST_F(GraphicsEngineTest, DisabledEngineDropsThePacket) {
 }
 
 TEST_F(GraphicsEngineTest, OtherCommandsAreLeftToOtherUnits) {
-  EXPECT_FALSE(chip_.Bulk(Packet(0xFD02, 24, 0, std::vector<uint8_t>(20))));
+  EXPECT_FALSE(chip_.Bulk(Packet(0xFD03, 24, 0, std::vector<uint8_t>(20))));
   EXPECT_FALSE(chip_.Bulk(std::vector<uint8_t>{0x08, 0xF7}));
 }
 

@@ -45,7 +45,7 @@ typedef int32_t ZEV_STATUS;
 /* -32748 is never returned */
 #define ZEV_EDID_PARSE_ERR ((ZEV_STATUS)-32747)
 #define ZEV_GE_INIT_FAILED ((ZEV_STATUS)-32746)
-#define ZEV_DRAW_FAIL ((ZEV_STATUS)-32745)
+#define ZEV_DRAW_FAIL ((ZEV_STATUS)-32745) /* a rectangle or a picture could not be drawn */
 #define ZEV_INVALID_DRAW_REQ ((ZEV_STATUS)-32744)
 #define ZEV_RESOLUTION_MISMATCH ((ZEV_STATUS)-32743)
 #define ZEV_FILE_NOT_FOUND ((ZEV_STATUS)-32742)
