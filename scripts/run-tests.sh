@@ -3,6 +3,8 @@
 # UndefinedBehaviorSanitizer and runs every test, then runs the end-to-end tests
 # again under ThreadSanitizer: zev-sim is the threaded program (umockdev's worker
 # thread serves the device nodes while the main thread runs control commands).
+# Last it builds the optimised configuration the main job and the benchmarks use, so
+# warnings that only optimisation brings out stop the run here.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -12,3 +14,5 @@ ctest --preset debug -j2 "$@"
 cmake --preset tsan
 cmake --build --preset tsan --target e2e_tests
 ctest --preset tsan -j2 -L e2e "$@"
+cmake --preset release
+cmake --build --preset release
