@@ -35,13 +35,25 @@ enum : uint32_t {
 uint32_t GfxExtractBmp24Hdr(const char* path, uint8_t fileHeader[kBmpFileHeaderBytes],
                             uint8_t infoHeader[kBmpInfoHeaderBytes], DiagSink* diag = &DefaultDiagSink());
 
+// The order GfxReadFileBmp24 stores the pixel rows in.
+enum class BmpRowOrder {
+  AsInFile,  // bottom row first, as the file keeps them
+  Upright,   // top row first, as a frame buffer holds them: what GfxFlipRows makes of AsInFile
+};
+
+// Upright rows go straight to their places, one read vector per row, except rows
+// shorter than this that lie back to back in the file (no padding): those are read in
+// one piece and turned with GfxFlipRows, which costs less than a vector per short row.
+inline constexpr uint64_t kBmpMinPlacedRowBytes = 256;
+
 // Checks the headers again, and that the picture is at most maxWidth x maxHeight and its
 // rows without padding (biWidth x 3 x biHeight bytes) fit maxBytes; then stores those
-// rows in file order (bottom row first), unpadded, at `destination`. `count` gets the
-// bytes stored, 0 unless every row was read.
+// rows in `order` (file order unless asked otherwise), unpadded, at `destination`.
+// `count` gets the bytes stored, 0 unless every row was read.
 bool GfxReadFileBmp24(const char* path, uint8_t fileHeader[kBmpFileHeaderBytes],
                       uint8_t infoHeader[kBmpInfoHeaderBytes], uint32_t maxWidth, uint32_t maxHeight,
-                      uint32_t maxBytes, uint32_t* count, uint8_t* destination, DiagSink* diag = &DefaultDiagSink());
+                      uint32_t maxBytes, uint32_t* count, uint8_t* destination, DiagSink* diag = &DefaultDiagSink(),
+                      BmpRowOrder order = BmpRowOrder::AsInFile);
 
 // Turns `height` rows of width x 3 bytes upside down in place.
 void GfxFlipRows(uint8_t* pixels, uint32_t width, uint32_t height);

@@ -1,11 +1,13 @@
 // Reading 24-bit BMP files: the header check, the pixel rows, and turning them upright.
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 
 #include "device/video/bmp24.h"
+#include "device/video/bmp24_rows.h"
 
 namespace zev {
 namespace {
@@ -19,40 +21,42 @@ uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8)
 const char* PathText(const char* path) { return path != nullptr ? path : "(null)"; }
 
 // A picture file opened for reading. Only regular files count as opened: a directory
-// or a device node is not a picture, and a pipe could block the reader.
+// or a device node is not a picture, and a pipe could block the reader (opened without
+// waiting, so a FIFO with no writer is refused rather than waited for). All reads are
+// positional.
 class PictureFile {
  public:
   explicit PictureFile(const char* path) {
     if (path == nullptr) return;
-    file_ = std::fopen(path, "rb");
+    fd_ = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     struct stat info {};
-    if (file_ != nullptr && (fstat(fileno(file_), &info) != 0 || !S_ISREG(info.st_mode))) {
-      std::fclose(file_);
-      file_ = nullptr;
+    if (fd_ >= 0 && (fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode))) {
+      ::close(fd_);
+      fd_ = -1;
     }
   }
   ~PictureFile() {
-    if (file_ != nullptr) std::fclose(file_);
+    if (fd_ >= 0) ::close(fd_);
   }
   PictureFile(const PictureFile&) = delete;
   PictureFile& operator=(const PictureFile&) = delete;
 
-  bool open() const { return file_ != nullptr; }
-  bool Read(void* out, size_t bytes) { return std::fread(out, 1, bytes, file_) == bytes; }
-  bool Skip(size_t bytes) {
-    uint8_t scratch[4];
-    return bytes <= sizeof scratch && Read(scratch, bytes);
+  bool open() const { return fd_ >= 0; }
+  int descriptor() const { return fd_; }
+  // The bytes read from `offset` into `out`: fewer than asked at the end of the file.
+  uint64_t ReadAt(uint64_t offset, void* out, size_t bytes) {
+    iovec vector{out, bytes};
+    return ReadVectorsAt(fd_, offset, &vector, 1);
   }
-  bool SeekTo(uint32_t offset) { return fseeko(file_, static_cast<off_t>(offset), SEEK_SET) == 0; }
   // False when closing reports an error.
   bool Close() {
-    const bool closed = std::fclose(file_) == 0;
-    file_ = nullptr;
+    const bool closed = ::close(fd_) == 0;
+    fd_ = -1;
     return closed;
   }
 
  private:
-  std::FILE* file_ = nullptr;
+  int fd_ = -1;
 };
 
 // The pixel rows may not start inside the two headers.
@@ -65,33 +69,39 @@ bool IsUsableBmp24(const uint8_t* fileHeader, const uint8_t* infoHeader) {
 // reported under the calling routine's name.
 bool ReadHeaders(PictureFile& file, const char* routine, const char* path, uint8_t* fileHeader,
                  uint8_t* infoHeader, DiagSink* diag) {
-  if (!file.Read(fileHeader, kBmpFileHeaderBytes)) {
+  uint8_t headers[kBmpFileHeaderBytes + kBmpInfoHeaderBytes];
+  const uint64_t got = file.ReadAt(0, headers, sizeof headers);
+  if (got < kBmpFileHeaderBytes) {
     DiagPrintf(diag, "ERROR:  %s(%s) failed reading BITMAPFILEHEADER\n", routine, path);
     return false;
   }
+  std::memcpy(fileHeader, headers, kBmpFileHeaderBytes);
   if (fileHeader[0] != 'B' || fileHeader[1] != 'M') return false;
-  if (!file.Read(infoHeader, kBmpInfoHeaderBytes)) {
+  if (got < sizeof headers) {
     DiagPrintf(diag, "ERROR:  %s(%s) failed reading BITMAPINFOHEADER\n", routine, path);
     return false;
   }
+  std::memcpy(infoHeader, headers + kBmpFileHeaderBytes, kBmpInfoHeaderBytes);
   return IsUsableBmp24(fileHeader, infoHeader);
 }
 
-// `height` rows of `rowBytes` pixel bytes, each followed in the file by the padding to
-// a multiple of 4 bytes, stored back to back. The last row's padding is not needed.
-bool ReadRows(PictureFile& file, uint8_t* out, uint64_t rowBytes, uint32_t height) {
-  const uint32_t padding = static_cast<uint32_t>((4 - rowBytes % 4) % 4);
-  if (padding == 0) return file.Read(out, rowBytes * height);
-  for (uint32_t row = 0; row < height; ++row) {
-    if (!file.Read(out + row * rowBytes, rowBytes)) return false;
-    if (row + 1 < height && !file.Skip(padding)) return false;
+// All rows of the picture from `offset` on, in `order`. Short rows that lie back to back
+// in the file are read in one piece and turned upright afterwards, which costs less
+// than a read vector for each of them.
+bool ReadRowsInOrder(PictureFile& file, uint32_t offset, uint8_t* out, uint32_t width, uint32_t height,
+                     BmpRowOrder order) {
+  const uint64_t rowBytes = uint64_t{width} * kBmpBytesPerPixel;
+  if (order == BmpRowOrder::Upright && rowBytes < kBmpMinPlacedRowBytes && rowBytes % 4 == 0) {
+    if (!ReadBmpRows(file.descriptor(), offset, out, rowBytes, height, BmpRowOrder::AsInFile)) return false;
+    GfxFlipRows(out, width, height);
+    return true;
   }
-  return true;
+  return ReadBmpRows(file.descriptor(), offset, out, rowBytes, height, order);
 }
 
 bool ReadPixels(PictureFile& file, const char* path, const uint8_t* fileHeader, const uint8_t* infoHeader,
                 uint32_t maxWidth, uint32_t maxHeight, uint32_t maxBytes, uint32_t* count, uint8_t* destination,
-                DiagSink* diag) {
+                BmpRowOrder order, DiagSink* diag) {
   // Compared as unsigned: a negative size never fits.
   const auto width = static_cast<uint32_t>(BmpWidth(infoHeader));
   const auto height = static_cast<uint32_t>(BmpHeight(infoHeader));
@@ -104,7 +114,7 @@ bool ReadPixels(PictureFile& file, const char* path, const uint8_t* fileHeader, 
     return false;
   }
   if (bytes != 0 && destination == nullptr) return false;
-  if (!file.SeekTo(BmpPixelOffset(fileHeader)) || !ReadRows(file, destination, rowBytes, height)) {
+  if (!ReadRowsInOrder(file, BmpPixelOffset(fileHeader), destination, width, height, order)) {
     DiagPrintf(diag, "ERROR:  GfxReadFileBmp24(%s) failed reading %ld bytes of bitmap\n", path,
                static_cast<long>(bytes));
     return false;
@@ -143,7 +153,8 @@ uint32_t GfxExtractBmp24Hdr(const char* path, uint8_t fileHeader[kBmpFileHeaderB
 
 bool GfxReadFileBmp24(const char* path, uint8_t fileHeader[kBmpFileHeaderBytes],
                       uint8_t infoHeader[kBmpInfoHeaderBytes], uint32_t maxWidth, uint32_t maxHeight,
-                      uint32_t maxBytes, uint32_t* count, uint8_t* destination, DiagSink* diag) {
+                      uint32_t maxBytes, uint32_t* count, uint8_t* destination, DiagSink* diag,
+                      BmpRowOrder order) {
   uint32_t stored = 0;
   PictureFile file(path);
   if (!file.open()) {
@@ -152,7 +163,8 @@ bool GfxReadFileBmp24(const char* path, uint8_t fileHeader[kBmpFileHeaderBytes],
     return false;
   }
   bool ok = ReadHeaders(file, "GfxReadFileBmp24", path, fileHeader, infoHeader, diag) &&
-            ReadPixels(file, path, fileHeader, infoHeader, maxWidth, maxHeight, maxBytes, &stored, destination, diag);
+            ReadPixels(file, path, fileHeader, infoHeader, maxWidth, maxHeight, maxBytes, &stored, destination, order,
+                       diag);
   if (!file.Close()) {
     DiagPrintf(diag, "ERROR:  GfxReadFileBmp24(%s) couldn't close file\n", path);
     ok = false;

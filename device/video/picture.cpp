@@ -65,11 +65,11 @@ uint32_t GfxDrawBmp24(const VideoState& vs, uint32_t dwDstOffset, const char* pa
 
   uint32_t stored = 0;
   const auto pixelBytes = static_cast<uint32_t>(pixels * kBmpBytesPerPixel);
-  if (!GfxReadFileBmp24(path, fileHeader, infoHeader, width, height, pixelBytes, &stored, packet.payload(), diag) ||
+  if (!GfxReadFileBmp24(path, fileHeader, infoHeader, width, height, pixelBytes, &stored, packet.payload(), diag,
+                        BmpRowOrder::Upright) ||
       stored != pixelBytes) {
     return kPicNotSent;
   }
-  GfxFlipRows(packet.payload(), width, height);
   if (bytesPerPixel == 4) WidenToFourBytes(packet.payload(), pixels);
   return GfxBulkWrite(dev, packet.bytes(), packet.size()) == packet.size() ? kPicDrawn : kPicNotSent;
 }
