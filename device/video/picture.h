@@ -19,8 +19,9 @@ enum : uint32_t {
 // Shows the 24-bit BMP at `path`, which must be exactly width x height pixels, in the
 // frame buffer at device address dwDstOffset: the pixel rows are read upright into the
 // transfer buffer behind the memory-write header (widened in place to 4 bytes per pixel
-// on chips without packed 24-bit pixels) and sent in one bulk transfer. Nothing is allocated before the headers matched the size and the file was
-// seen to be long enough for the pixels, and nothing is sent unless every row was read.
+// on chips without packed 24-bit pixels) and sent in one bulk transfer. Nothing is
+// allocated before the headers matched the size and the file was seen to be long
+// enough for the pixels, and nothing is sent unless every row was read.
 uint32_t GfxDrawBmp24(const VideoState& vs, uint32_t dwDstOffset, const char* path, uint32_t width, uint32_t height);
 
 // GfxDrawBmp24 on the connection's video state and the device it has open now. The

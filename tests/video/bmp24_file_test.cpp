@@ -1,5 +1,6 @@
-// Reading 24-bit BMP files: header checks over the whole BMP suite, the pixel rows
-// (padding dropped, bfOffBits honoured), bad paths and cut-off files, and the flip.
+// Reading 24-bit BMP files: header checks over the whole BMP suite, the pixel rows in
+// file order and upright (padding dropped, bfOffBits honoured, every reading route),
+// bad paths and cut-off files, and the flip.
 #include "device/video/bmp24.h"
 
 #include <sys/stat.h>
@@ -11,6 +12,8 @@
 #include <algorithm>
 #include <cstring>
 #include <numeric>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "sim/units/rgb_picture.h"
@@ -93,7 +96,11 @@ TEST(GfxExtractBmp24Hdr, PathsThatCannotBeOpened) {
   const std::string file = dir.Write("plain.bmp", sim::EncodeBmp24(sim::RgbPicture(1, 1)));
   const std::string unreadable = dir.Write("unreadable.bmp", sim::EncodeBmp24(sim::RgbPicture(1, 1)));
   ASSERT_EQ(chmod(unreadable.c_str(), 0), 0);
-  std::vector<std::string> paths = {dir.File("missing.bmp"), dir.path().string(), file + "/inside.bmp", "/dev/null"};
+  // A FIFO nobody writes to is refused at once, not waited on.
+  const std::string fifo = dir.File("pipe.bmp");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  std::vector<std::string> paths = {dir.File("missing.bmp"), dir.path().string(), file + "/inside.bmp", "/dev/null",
+                                    fifo};
   if (access(unreadable.c_str(), R_OK) != 0) paths.push_back(unreadable);  // root reads it anyway
   for (const std::string& path : paths) {
     SCOPED_TRACE(path);
@@ -120,9 +127,15 @@ struct Destination {
 
 // g/rgb24 is 127 pixels wide: 381 pixel bytes in 384-byte rows. g/rgb24pal and
 // q/rgb24largepal carry colour tables of 1024 and 1200 bytes before the pixels.
+// Upright, the file's last row comes first.
 TEST(GfxReadFileBmp24, RowsWithoutPaddingFromThePixelOffset) {
-  for (const char* name : {"g/rgb24.bmp", "g/rgb24pal.bmp", "q/rgb24largepal.bmp"}) {
-    SCOPED_TRACE(name);
+  for (const auto& [name, order] : {std::pair{"g/rgb24.bmp", BmpRowOrder::AsInFile},
+                                    {"g/rgb24pal.bmp", BmpRowOrder::AsInFile},
+                                    {"q/rgb24largepal.bmp", BmpRowOrder::AsInFile},
+                                    {"g/rgb24.bmp", BmpRowOrder::Upright},
+                                    {"g/rgb24pal.bmp", BmpRowOrder::Upright},
+                                    {"q/rgb24largepal.bmp", BmpRowOrder::Upright}}) {
+    SCOPED_TRACE(::testing::Message() << name << (order == BmpRowOrder::Upright ? " upright" : " as in file"));
     const std::vector<uint8_t> file = testing::ReadFileBytes(Suite(name));
     ASSERT_GE(file.size(), 54u);
     const uint32_t offset = file[10] | file[11] << 8 | file[12] << 16 | file[13] << 24;
@@ -134,11 +147,13 @@ TEST(GfxReadFileBmp24, RowsWithoutPaddingFromThePixelOffset) {
     uint32_t count = 1;
     CapturingDiagSink diag;
     const std::string path = Suite(name);
-    ASSERT_TRUE(GfxReadFileBmp24(path.c_str(), h.file, h.info, 127, 64, kBytes, &count, out.bytes.data(), &diag));
+    ASSERT_TRUE(
+        GfxReadFileBmp24(path.c_str(), h.file, h.info, 127, 64, kBytes, &count, out.bytes.data(), &diag, order));
     EXPECT_EQ(count, kBytes);
     EXPECT_EQ(diag.Text(), "");
     for (uint32_t row = 0; row < 64; ++row) {
-      ASSERT_EQ(std::memcmp(&out.bytes[row * kRow], &file[offset + row * kPaddedRow], kRow), 0) << "row " << row;
+      const uint32_t fileRow = order == BmpRowOrder::Upright ? 63 - row : row;
+      ASSERT_EQ(std::memcmp(&out.bytes[row * kRow], &file[offset + fileRow * kPaddedRow], kRow), 0) << "row " << row;
     }
     EXPECT_TRUE(out.GuardIntact());
   }
@@ -172,25 +187,82 @@ TEST(GfxReadFileBmp24, LimitsAreCheckedBeforeReading) {
 
 // A file cut anywhere in its pixels fails with the message; cut after the last row's
 // pixels (only its padding missing) it reads completely. Nothing is stored beyond the
-// picture's bytes.
+// picture's bytes. In both orders, on every reading route: 5 pixels make 15 bytes in
+// 16-byte rows, 4 pixels 12 bytes with no padding, 86 pixels 258 bytes in 260.
 TEST(GfxReadFileBmp24, CutOffFiles) {
   testing::TempDir dir;
-  const std::vector<uint8_t> whole = sim::EncodeBmp24(testing::TestPattern(5, 3));  // 15 bytes in 16-byte rows
-  ASSERT_EQ(whole.size(), 54u + 48);
+  for (const uint32_t width : {5u, 4u, 86u}) {
+    constexpr uint32_t kHeight = 3;
+    const std::vector<uint8_t> whole = sim::EncodeBmp24(testing::TestPattern(width, kHeight));
+    const size_t row = size_t{width} * 3, paddedRow = (row + 3) & ~size_t{3}, bytes = row * kHeight;
+    ASSERT_EQ(whole.size(), 54 + paddedRow * kHeight);
+    const size_t lastRowEnd = 54 + paddedRow * (kHeight - 1) + row;
+    const struct {
+      size_t length;
+      bool ok;
+    } cases[] = {{54, false}, {55, false}, {54 + paddedRow, false}, {lastRowEnd - 1, false},
+                 {lastRowEnd, true}, {whole.size(), true}};
+    for (const BmpRowOrder order : {BmpRowOrder::AsInFile, BmpRowOrder::Upright}) {
+      for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << width << " wide, " << c.length << " bytes"
+                                          << (order == BmpRowOrder::Upright ? ", upright" : ""));
+        const std::string path =
+            dir.Write("cut.bmp", std::vector<uint8_t>(whole.begin(), whole.begin() + static_cast<long>(c.length)));
+        Destination out(bytes);
+        Headers h;
+        uint32_t count = 9;
+        CapturingDiagSink diag;
+        EXPECT_EQ(GfxReadFileBmp24(path.c_str(), h.file, h.info, width, kHeight, static_cast<uint32_t>(bytes), &count,
+                                   out.bytes.data(), &diag, order),
+                  c.ok);
+        EXPECT_EQ(count, c.ok ? bytes : 0u);
+        EXPECT_EQ(diag.Text(), c.ok ? "" : "ERROR:  GfxReadFileBmp24(" + path + ") failed reading " +
+                                               std::to_string(bytes) + " bytes of bitmap\n");
+        EXPECT_TRUE(out.GuardIntact());
+      }
+    }
+  }
+}
+
+// The picture's pixels as blue-green-red bytes, top row first.
+std::vector<uint8_t> UprightBgr(const sim::RgbPicture& picture) {
+  std::vector<uint8_t> bytes;
+  for (uint32_t y = 0; y < picture.height; ++y) {
+    for (uint32_t x = 0; x < picture.width; ++x) {
+      const uint32_t colour = picture.Pixel(x, y);
+      bytes.insert(bytes.end(), {static_cast<uint8_t>(colour), static_cast<uint8_t>(colour >> 8),
+                                 static_cast<uint8_t>(colour >> 16)});
+    }
+  }
+  return bytes;
+}
+
+// Upright rows come out top row first on every route: short rows lying back to back in
+// the file (4 and 84 pixels, read whole and flipped), short padded rows (1, 5 and 85
+// pixels), long rows with and without padding (86 and 128 pixels), and more rows than
+// one vectored read takes (1100).
+TEST(GfxReadFileBmp24, UprightRowsOnEveryRoute) {
+  static_assert(84 * 3 < kBmpMinPlacedRowBytes && 85 * 3 < kBmpMinPlacedRowBytes &&
+                86 * 3 >= kBmpMinPlacedRowBytes);
+  testing::TempDir dir;
   const struct {
-    size_t length;
-    bool ok;
-  } cases[] = {{54, false}, {55, false}, {54 + 16, false}, {54 + 47 - 1, false}, {54 + 47, true}, {54 + 48, true}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.length);
-    const std::string path = dir.Write("cut.bmp", std::vector<uint8_t>(whole.begin(), whole.begin() + c.length));
-    Destination out(45);
+    uint32_t width, height;
+  } sizes[] = {{4, 3}, {84, 5}, {1, 1}, {5, 3}, {85, 4}, {86, 3}, {128, 2}, {86, 1100}, {128, 1100}};
+  for (const auto& size : sizes) {
+    SCOPED_TRACE(::testing::Message() << size.width << "x" << size.height);
+    const sim::RgbPicture picture = testing::TestPattern(size.width, size.height);
+    const std::string path = dir.Write("p.bmp", sim::EncodeBmp24(picture));
+    const std::vector<uint8_t> expected = UprightBgr(picture);
+    Destination out(expected.size());
     Headers h;
-    uint32_t count = 9;
+    uint32_t count = 0;
     CapturingDiagSink diag;
-    EXPECT_EQ(GfxReadFileBmp24(path.c_str(), h.file, h.info, 5, 3, 45, &count, out.bytes.data(), &diag), c.ok);
-    EXPECT_EQ(count, c.ok ? 45u : 0u);
-    EXPECT_EQ(diag.Text(), c.ok ? "" : "ERROR:  GfxReadFileBmp24(" + path + ") failed reading 45 bytes of bitmap\n");
+    ASSERT_TRUE(GfxReadFileBmp24(path.c_str(), h.file, h.info, size.width, size.height,
+                                 static_cast<uint32_t>(expected.size()), &count, out.bytes.data(), &diag,
+                                 BmpRowOrder::Upright));
+    EXPECT_EQ(count, expected.size());
+    EXPECT_EQ(diag.Text(), "");
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), out.bytes.begin()));
     EXPECT_TRUE(out.GuardIntact());
   }
 }

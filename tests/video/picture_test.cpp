@@ -184,6 +184,30 @@ TEST(GfxDrawBmp24, PaddedRowsOf1366x768) {
   }
 }
 
+// Every way the rows are read gives the same upright screen, on a packed and on a
+// 4-byte chip: short rows back to back in the file (4 pixels), short padded rows (85),
+// long padded rows (86) and long rows in more than one vectored read (128 x 1100).
+TEST(GfxDrawBmp24, EveryReadingRouteShowsThePictureUpright) {
+  testing::TempDir dir;
+  const struct {
+    uint32_t width, height;
+  } sizes[] = {{4, 3}, {85, 4}, {86, 3}, {128, 1100}};
+  for (const sim::ChipVariant variant : {sim::ChipVariant::SiliconRev1(), sim::ChipVariant::Fpga(50)}) {
+    for (const auto& size : sizes) {
+      SCOPED_TRACE(::testing::Message() << variant.Name() << " " << size.width << "x" << size.height);
+      const sim::RgbPicture picture = testing::TestPattern(size.width, size.height);
+      std::string error;
+      const std::string path = dir.File("p.bmp");
+      ASSERT_TRUE(sim::WriteBmp24File(picture, path, &error)) << error;
+      PictureRig p(size.width, size.height, variant);
+      ASSERT_TRUE(p.modeSet) << p.rig.Diag();
+      ASSERT_EQ(p.DrawAtModeSize(path), kPicDrawn) << p.rig.Diag();
+      EXPECT_EQ(p.Bulk().size(), 1u);
+      EXPECT_TRUE(testing::SamePicture(p.Screen(), picture));
+    }
+  }
+}
+
 // The frame goes to the address given; the header's length counts the address word.
 TEST(GfxDrawBmp24, OnePacketToTheDestinationOffset) {
   testing::TempDir dir;
