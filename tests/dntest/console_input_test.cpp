@@ -2,6 +2,7 @@
 // used up (counting as 0) instead of blocking every later read, and the end of input
 // is told apart.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
@@ -14,9 +15,10 @@
 namespace zev::dntest {
 namespace {
 
-// Standard input replaced by a file holding `text`.
+// Standard input replaced by a file holding `text`. The name is the process's own:
+// ctest runs the cases of this file as parallel processes.
 void FeedStdin(const std::string& text) {
-  const std::string path = ::testing::TempDir() + "console_input.txt";
+  const std::string path = ::testing::TempDir() + "console_input_" + std::to_string(getpid()) + ".txt";
   std::ofstream(path, std::ios::binary) << text;
   ASSERT_NE(std::freopen(path.c_str(), "r", stdin), nullptr);
 }
