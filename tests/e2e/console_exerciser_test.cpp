@@ -189,7 +189,7 @@ INSTANTIATE_TEST_SUITE_P(ZevSim, ConsoleExerciser, ::testing::ValuesIn(Dialogues
 // The adapter leaves the bus and rejoins it (a later generation, the same place), and
 // can be opened again.
 TEST(ConsoleExerciserReset, ConfirmedResetMakesTheAdapterRejoin) {
-  const std::string tracePath = ::testing::TempDir() + "exerciser_reset_trace.txt";
+  const std::string tracePath = ProcessTempPath("exerciser_reset_trace.txt");
   const ExerciserRun run = RunExerciser({"--trace", tracePath}, "5\n1\n6\n", {},
                                         ShellQuote(ZEV_SIM_BIN) + " ctl status && " + ShellQuote(ZEV_E2E_PROBE_BIN) +
                                             " 'wait-count 1' open probe");
@@ -209,7 +209,7 @@ TEST(ConsoleExerciserReset, ConfirmedResetMakesTheAdapterRejoin) {
 }
 
 TEST(ConsoleExerciserReset, DeclinedResetLeavesTheAdapterOnTheBus) {
-  const std::string tracePath = ::testing::TempDir() + "exerciser_reset_declined_trace.txt";
+  const std::string tracePath = ProcessTempPath("exerciser_reset_declined_trace.txt");
   const ExerciserRun run =
       RunExerciser({"--trace", tracePath}, "5\n0\n6\n", {}, ShellQuote(ZEV_SIM_BIN) + " ctl status");
   EXPECT_EQ(run.process.exitCode, 0) << run.process.err;

@@ -5,6 +5,9 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+#include <unistd.h>
+
 #include "tests/e2e/process.h"
 
 namespace zev::e2e {
@@ -55,6 +58,13 @@ struct Scenario {
 
 // Test names say enough; gtest would otherwise dump the bytes.
 inline void PrintTo(const Scenario& value, std::ostream* out) { *out << value.name; }
+
+// A file name in the test temporary directory that is this process's own: ctest runs
+// the cases of one test program as parallel processes, and each writes its files
+// (some while the cases are listed) before a zev-sim reads them.
+inline std::string ProcessTempPath(const std::string& name) {
+  return ::testing::TempDir() + std::to_string(getpid()) + "-" + name;
+}
 
 // Output split into lines (without line feeds).
 inline std::vector<std::string> Lines(const std::string& text) {

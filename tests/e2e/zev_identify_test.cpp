@@ -62,7 +62,7 @@ TEST(ZevIdentifyUnderZevSim, RefusesTwoAdapters) {
 // An erased EEPROM makes the chip present its built-in identity, which the library
 // still finds.
 TEST(ZevIdentifyUnderZevSim, FindsAnAdapterWithErasedEeprom) {
-  const std::string image = ::testing::TempDir() + "erased_eeprom.bin";
+  const std::string image = ProcessTempPath("erased_eeprom.bin");
   std::ofstream(image, std::ios::binary) << std::string(256, '\xFF');
   const ProcessResult result = RunZevSim({"--eeprom", image, "--eeprom-size", "256"},
                                          {"sh", "-c", std::string(ZEV_IDENTIFY_BIN) + " && " + ZEV_SIM_BIN + " ctl status"});
@@ -72,7 +72,7 @@ TEST(ZevIdentifyUnderZevSim, FindsAnAdapterWithErasedEeprom) {
 }
 
 TEST(ZevIdentifyUnderZevSim, TraceFileRecordsTheTransfers) {
-  const std::string tracePath = ::testing::TempDir() + "zev_identify_trace.txt";
+  const std::string tracePath = ProcessTempPath("zev_identify_trace.txt");
   const ProcessResult result = RunZevSim({"--trace", tracePath}, {ZEV_IDENTIFY_BIN});
   ASSERT_EQ(result.exitCode, 0) << result.err;
   std::ifstream file(tracePath);

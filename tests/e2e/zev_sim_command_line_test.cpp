@@ -15,7 +15,7 @@ namespace {
 using ::testing::HasSubstr;
 
 std::string WriteFile(const std::string& name, size_t bytes) {
-  const std::string path = ::testing::TempDir() + name;
+  const std::string path = ProcessTempPath(name);
   std::ofstream(path, std::ios::binary) << std::string(bytes, '\xFF');
   return path;
 }
@@ -146,7 +146,7 @@ TEST(ZevSim, ReadsTheEepromImageFromAStream) {
   std::vector<uint8_t> image;
   std::string error;
   ASSERT_TRUE(BuildEepromImage(spec, 256, &image, &error)) << error;
-  const std::string path = ::testing::TempDir() + "eeprom_pid42.bin";
+  const std::string path = ProcessTempPath("eeprom_pid42.bin");
   std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(image.data()),
                                               static_cast<std::streamsize>(image.size()));
   const ProcessResult result =

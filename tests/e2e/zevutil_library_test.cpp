@@ -28,7 +28,7 @@ std::string WriteReprogrammedImage() {
   std::vector<uint8_t> image;
   std::string error;
   if (!BuildEepromImage(spec, 256, &image, &error)) ADD_FAILURE() << error;
-  const std::string path = ::testing::TempDir() + "reprogrammed_eeprom.bin";
+  const std::string path = ProcessTempPath("reprogrammed_eeprom.bin");
   std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(image.data()),
                                               static_cast<std::streamsize>(image.size()));
   return path;

@@ -23,7 +23,7 @@ std::string WriteImageWithProductId3() {
   std::vector<uint8_t> image;
   std::string error;
   if (!BuildEepromImage(spec, 512, &image, &error)) ADD_FAILURE() << error;
-  const std::string path = ::testing::TempDir() + "eeprom_pid3.bin";
+  const std::string path = ProcessTempPath("eeprom_pid3.bin");
   std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(image.data()),
                                               static_cast<std::streamsize>(image.size()));
   return path;
