@@ -3,8 +3,9 @@
 # UndefinedBehaviorSanitizer and runs every test, then runs the end-to-end tests
 # again under ThreadSanitizer: zev-sim is the threaded program (umockdev's worker
 # thread serves the device nodes while the main thread runs control commands).
-# Last it builds the optimised configuration the main job and the benchmarks use, so
-# warnings that only optimisation brings out stop the run here.
+# Last it builds the main job's programs and the benchmarks in the optimised
+# configuration they use, so warnings that only optimisation brings out stop the run
+# here.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -15,4 +16,4 @@ cmake --preset tsan
 cmake --build --preset tsan --target e2e_tests
 ctest --preset tsan -j2 -L e2e "$@"
 cmake --preset release
-cmake --build --preset release
+cmake --build --preset release --target zev-sim ZEVLibDnTest zevutil zev-identify benchmarks
