@@ -18,7 +18,7 @@ void PutU32(std::vector<uint8_t>& out, uint32_t offset, uint32_t value) {
   for (int i = 0; i < 4; ++i) out[offset + i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
-std::vector<uint8_t> DeviceDescriptor(const EepromImageSpec& spec, uint16_t bcdUsb, uint8_t maxPacket0) {
+std::vector<uint8_t> DeviceDescriptor(const EepromImageFields& fields, uint16_t bcdUsb, uint8_t maxPacket0) {
   return {18,
           0x01,
           static_cast<uint8_t>(bcdUsb),
@@ -27,12 +27,12 @@ std::vector<uint8_t> DeviceDescriptor(const EepromImageSpec& spec, uint16_t bcdU
           0x00,
           0x00,
           maxPacket0,
-          static_cast<uint8_t>(spec.vendorId),
-          static_cast<uint8_t>(spec.vendorId >> 8),
-          static_cast<uint8_t>(spec.productId),
-          static_cast<uint8_t>(spec.productId >> 8),
-          static_cast<uint8_t>(spec.bcdDevice),
-          static_cast<uint8_t>(spec.bcdDevice >> 8),
+          static_cast<uint8_t>(fields.vendorId),
+          static_cast<uint8_t>(fields.vendorId >> 8),
+          static_cast<uint8_t>(fields.productId),
+          static_cast<uint8_t>(fields.productId >> 8),
+          static_cast<uint8_t>(fields.bcdDevice),
+          static_cast<uint8_t>(fields.bcdDevice >> 8),
           1,  // iManufacturer
           2,  // iProduct
           3,  // iSerialNumber
@@ -41,9 +41,9 @@ std::vector<uint8_t> DeviceDescriptor(const EepromImageSpec& spec, uint16_t bcdU
 
 // Configuration and interface descriptors as stored; the chip inserts the two
 // endpoint descriptors (and counts them in wTotalLength).
-std::vector<uint8_t> ConfigBlock(const EepromImageSpec& spec, bool superSpeed) {
+std::vector<uint8_t> ConfigBlock(const EepromImageFields& fields, bool superSpeed) {
   const uint16_t total = superSpeed ? 44 : 32;
-  const uint8_t attributes = static_cast<uint8_t>(0x80 | ((spec.cfg0 & CFG0_PWR_SEL) != 0 ? 0x40 : 0));
+  const uint8_t attributes = static_cast<uint8_t>(0x80 | ((fields.cfg0 & CFG0_PWR_SEL) != 0 ? 0x40 : 0));
   std::vector<uint8_t> block = {9, 0x02, static_cast<uint8_t>(total), static_cast<uint8_t>(total >> 8), 1, 1, 4,
                                 attributes, static_cast<uint8_t>(superSpeed ? 112 : 250),
                                 // interface 0: vendor specific, two endpoints
@@ -71,28 +71,28 @@ std::vector<uint8_t> BosDescriptor() {
 
 }  // namespace
 
-EepromImageSpec TestImageSpec() {
-  EepromImageSpec spec;
-  spec.serialNumber = "TEST00001";
-  spec.product = "ZEV Test Adapter";
-  return spec;
+EepromImageFields TestImageFields() {
+  EepromImageFields fields;
+  fields.serialNumber = "TEST00001";
+  fields.product = "ZEV Test Adapter";
+  return fields;
 }
 
-EepromImageSpec ProductionImageSpec(const std::string& serialNumber) {
-  EepromImageSpec spec;
-  spec.serialNumber = serialNumber;
-  spec.cfg0 = CFG0_LPM | CFG0_CLK_XTAL_ENABLE;
-  return spec;
+EepromImageFields ProductionImageFields(const std::string& serialNumber) {
+  EepromImageFields fields;
+  fields.serialNumber = serialNumber;
+  fields.cfg0 = CFG0_LPM | CFG0_CLK_XTAL_ENABLE;
+  return fields;
 }
 
-bool BuildEepromImage(const EepromImageSpec& spec, uint32_t partSize, std::vector<uint8_t>* image,
+bool BuildEepromImage(const EepromImageFields& fields, uint32_t partSize, std::vector<uint8_t>* image,
                       std::string* error) {
   if (partSize != 128 && partSize != 256 && partSize != 512) {
     *error = "EEPROM parts hold 128, 256 or 512 bytes, not " + std::to_string(partSize);
     return false;
   }
-  const std::string* strings[] = {&spec.manufacturer, &spec.product, &spec.serialNumber, &spec.configuration,
-                                  &spec.interface};
+  const std::string* strings[] = {&fields.manufacturer, &fields.product, &fields.serialNumber, &fields.configuration,
+                                  &fields.interface};
   for (const std::string* text : strings) {
     if (2 + 2 * text->size() > 255) {
       *error = "string '" + *text + "' is too long for a string descriptor";
@@ -103,15 +103,15 @@ bool BuildEepromImage(const EepromImageSpec& spec, uint32_t partSize, std::vecto
   std::vector<uint8_t> out(partSize, 0xFF);
   std::fill(out.begin(), out.begin() + layout::kDescriptorArea, 0);
   out[layout::kSignature] = kEepromSignature;
-  out[layout::kFsInterruptInterval] = spec.fsInterruptInterval;
-  PutU32(out, layout::kCfg0, spec.cfg0);
-  PutU32(out, layout::kCfg1, spec.cfg1);
-  PutU32(out, layout::kCfg2, spec.cfg2);
-  PutU32(out, layout::kCfg3, spec.cfg3);
-  for (uint32_t i = 0; i < 4; ++i) PutU32(out, layout::kGpioEnable + 4 * i, spec.gpio[i]);
-  PutU16(out, layout::kLangId, spec.langId);
+  out[layout::kFsInterruptInterval] = fields.fsInterruptInterval;
+  PutU32(out, layout::kCfg0, fields.cfg0);
+  PutU32(out, layout::kCfg1, fields.cfg1);
+  PutU32(out, layout::kCfg2, fields.cfg2);
+  PutU32(out, layout::kCfg3, fields.cfg3);
+  for (uint32_t i = 0; i < 4; ++i) PutU32(out, layout::kGpioEnable + 4 * i, fields.gpio[i]);
+  PutU16(out, layout::kLangId, fields.langId);
 
-  const bool lpm = (spec.cfg0 & CFG0_LPM) != 0;
+  const bool lpm = (fields.cfg0 & CFG0_LPM) != 0;
   const uint16_t bcdUsb2 = lpm ? 0x0210 : 0x0200;
   uint32_t next = layout::kDescriptorArea;
   bool fits = true;
@@ -142,12 +142,12 @@ bool BuildEepromImage(const EepromImageSpec& spec, uint32_t partSize, std::vecto
     if (share) shareable.push_back({descriptor, next});
     next += static_cast<uint32_t>(descriptor.size());
   };
-  place(layout::kFsDeviceLocator, DeviceDescriptor(spec, bcdUsb2, 64), true);
-  place(layout::kFsConfigLocator, ConfigBlock(spec, false), true);
-  place(layout::kHsDeviceLocator, DeviceDescriptor(spec, bcdUsb2, 64), true);
-  place(layout::kHsConfigLocator, ConfigBlock(spec, false), true);
-  place(layout::kSsDeviceLocator, DeviceDescriptor(spec, 0x0320, 9), true);
-  place(layout::kSsConfigLocator, ConfigBlock(spec, true), true);
+  place(layout::kFsDeviceLocator, DeviceDescriptor(fields, bcdUsb2, 64), true);
+  place(layout::kFsConfigLocator, ConfigBlock(fields, false), true);
+  place(layout::kHsDeviceLocator, DeviceDescriptor(fields, bcdUsb2, 64), true);
+  place(layout::kHsConfigLocator, ConfigBlock(fields, false), true);
+  place(layout::kSsDeviceLocator, DeviceDescriptor(fields, 0x0320, 9), true);
+  place(layout::kSsConfigLocator, ConfigBlock(fields, true), true);
   if (lpm) place(layout::kBosLocator, BosDescriptor(), true);
   for (uint32_t n = 1; n <= 5; ++n) place(layout::StringLocator(n), StringDescriptor(*strings[n - 1]), false);
   if (!fits) {

@@ -8,7 +8,7 @@
 namespace zev {
 
 // What a generated image announces. Strings are ASCII/Latin-1 text stored as UTF-16LE.
-struct EepromImageSpec {
+struct EepromImageFields {
   uint16_t vendorId = 0x1209;
   uint16_t productId = 0x0002;
   uint16_t bcdDevice = 0x0100;
@@ -27,14 +27,14 @@ struct EepromImageSpec {
 };
 
 // The settings of a test image and of a production image (with the given serial).
-EepromImageSpec TestImageSpec();
-EepromImageSpec ProductionImageSpec(const std::string& serialNumber);
+EepromImageFields TestImageFields();
+EepromImageFields ProductionImageFields(const std::string& serialNumber);
 
 // Builds a valid image for a part of `partSize` bytes (128, 256 or 512): signature,
 // CFG words, GPIO presets, device and configuration descriptors for full, high and
 // SuperSpeed, a BOS descriptor when LPM is set, and the five strings. Bytes after the
 // descriptors are 0xFF (erased). False with a message when it does not fit.
-bool BuildEepromImage(const EepromImageSpec& spec, uint32_t partSize, std::vector<uint8_t>* image,
+bool BuildEepromImage(const EepromImageFields& fields, uint32_t partSize, std::vector<uint8_t>* image,
                       std::string* error);
 
 }  // namespace zev

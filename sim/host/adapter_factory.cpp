@@ -60,7 +60,7 @@ bool AdapterFactory::Init(const HostOptions& options, std::string* error) {
   if (!BuildBoard(options, &board_, error)) return false;
   if (options.eepromFile) return LoadImage(*options.eepromFile, options.eepromSize, &eeprom_, error);
   std::string why;
-  if (!BuildEepromImage(EepromImageSpec{}, options.eepromSize, &eeprom_, &why)) {
+  if (!BuildEepromImage(EepromImageFields{}, options.eepromSize, &eeprom_, &why)) {
     *error = "the default EEPROM image does not fit a " + std::to_string(options.eepromSize) +
              "-byte part (" + why + "); give one with --eeprom";
     return false;

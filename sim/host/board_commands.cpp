@@ -120,7 +120,7 @@ CommandReply AudioCommand(ControlContext& context, Words args) {
 
 }  // namespace
 
-std::vector<CommandSpec> BoardCommands() {
+std::vector<ControlCommand> BoardCommands() {
   return {
       {"monitor",
        {{"[N]", "where the monitor is, its EDID's size and the bytes read from it"},

@@ -74,7 +74,7 @@ CommandReply Add(ControlContext& context, Words args) {
 
 }  // namespace
 
-std::vector<CommandSpec> BusCommands() {
+std::vector<ControlCommand> BusCommands() {
   return {
       {"status", {{"", "every adapter: plugged, VID:PID, chip, path, generation, transfer counters"}}, &Status},
       {"plug", {{"[N]", "plug adapter N (all when omitted) back in; it powers up afresh"}}, &Plug},

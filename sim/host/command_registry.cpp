@@ -9,9 +9,9 @@
 
 namespace zev::sim::host {
 
-const std::vector<CommandSpec>& ControlCommands() {
-  static const std::vector<CommandSpec> commands = [] {
-    std::vector<CommandSpec> all;
+const std::vector<ControlCommand>& ControlCommands() {
+  static const std::vector<ControlCommand> commands = [] {
+    std::vector<ControlCommand> all;
     const auto groups = {BusCommands(), FaultCommands(), DramCommands(), BoardCommands(), DisplayCommands()};
     for (const auto& group : groups) {
       all.insert(all.end(), group.begin(), group.end());
@@ -29,20 +29,20 @@ CommandReply RunControlCommand(ControlContext& context, const std::string& line)
   const auto& commands = ControlCommands();
   if (words[0] == "help") {
     std::string names;
-    for (const CommandSpec& spec : commands) names += " " + spec.name;
+    for (const ControlCommand& entry : commands) names += " " + entry.name;
     return CommandReply::Ok("commands:" + names + " (zev-sim ctl --help describes them)");
   }
   const auto found =
-      std::find_if(commands.begin(), commands.end(), [&](const CommandSpec& spec) { return spec.name == words[0]; });
+      std::find_if(commands.begin(), commands.end(), [&](const ControlCommand& entry) { return entry.name == words[0]; });
   if (found == commands.end()) return CommandReply::Error("unknown command '" + words[0] + "' (try zev-sim ctl --help)");
   return found->run(context, Words(words).subspan(1));
 }
 
 std::string ControlHelp() {
   std::string text;
-  for (const CommandSpec& spec : ControlCommands()) {
-    for (const CommandForm& form : spec.forms) {
-      std::string usage = spec.name + (form.arguments.empty() ? "" : " " + form.arguments);
+  for (const ControlCommand& entry : ControlCommands()) {
+    for (const CommandForm& form : entry.forms) {
+      std::string usage = entry.name + (form.arguments.empty() ? "" : " " + form.arguments);
       usage.resize(std::max<size_t>(usage.size() + 2, 34), ' ');
       text += "  " + usage + form.help + "\n";
     }

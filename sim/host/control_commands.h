@@ -36,19 +36,19 @@ struct CommandForm {
 
 // A command of `zev-sim ctl`: its name, how it is called, and what runs it (with the
 // words after the name).
-struct CommandSpec {
+struct ControlCommand {
   std::string name;
   std::vector<CommandForm> forms;
   CommandReply (*run)(ControlContext& context, Words args);
 };
 
 // The command groups; ControlCommands() (command_registry.cpp) lists them all.
-std::vector<CommandSpec> BusCommands();
-std::vector<CommandSpec> FaultCommands();
-std::vector<CommandSpec> DramCommands();
-std::vector<CommandSpec> BoardCommands();
-std::vector<CommandSpec> DisplayCommands();
-const std::vector<CommandSpec>& ControlCommands();
+std::vector<ControlCommand> BusCommands();
+std::vector<ControlCommand> FaultCommands();
+std::vector<ControlCommand> DramCommands();
+std::vector<ControlCommand> BoardCommands();
+std::vector<ControlCommand> DisplayCommands();
+const std::vector<ControlCommand>& ControlCommands();
 
 // Runs one command line ("unplug 2").
 CommandReply RunControlCommand(ControlContext& context, const std::string& line);

@@ -39,7 +39,7 @@ CommandReply Capture(ControlContext& context, Words args) {
 
 }  // namespace
 
-std::vector<CommandSpec> DisplayCommands() {
+std::vector<ControlCommand> DisplayCommands() {
   return {
       {"capture",
        {{"[N] FILE", "what adapter N's monitor shows now, as a 24-bit BMP (N may be left out with one adapter)"}},

@@ -123,6 +123,6 @@ CommandReply Dram(ControlContext& context, Words args) {
 
 }  // namespace
 
-std::vector<CommandSpec> DramCommands() { return {{"dram", AdapterActionForms(kDramFaults), &Dram}}; }
+std::vector<ControlCommand> DramCommands() { return {{"dram", AdapterActionForms(kDramFaults), &Dram}}; }
 
 }  // namespace zev::sim::host

@@ -71,7 +71,7 @@ CommandReply Fault(ControlContext& context, Words args) {
 
 }  // namespace
 
-std::vector<CommandSpec> FaultCommands() {
+std::vector<ControlCommand> FaultCommands() {
   return {{"fault", AdapterActionForms(kFaultKinds), &Fault}};
 }
 

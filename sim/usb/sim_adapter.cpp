@@ -34,7 +34,7 @@ TransferResult Reply(const std::vector<uint8_t>& bytes, uint8_t* data, uint16_t 
 std::vector<uint8_t> DefaultEepromImage() {
   std::vector<uint8_t> image;
   std::string error;
-  if (!BuildEepromImage(EepromImageSpec{}, 512, &image, &error)) throw std::logic_error(error);
+  if (!BuildEepromImage(EepromImageFields{}, 512, &image, &error)) throw std::logic_error(error);
   return image;
 }
 

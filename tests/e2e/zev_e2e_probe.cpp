@@ -57,12 +57,12 @@ class Probe {
 // The adapter holds the toolset's default image: only the bytes that differ for the
 // new product ID are written.
 bool Probe::ProgramProductId(uint16_t productId) {
-  EepromImageSpec spec;
-  spec.productId = productId;
+  EepromImageFields fields;
+  fields.productId = productId;
   std::vector<uint8_t> current;
   std::vector<uint8_t> wanted;
   std::string error;
-  if (!BuildEepromImage(EepromImageSpec{}, 512, &current, &error) || !BuildEepromImage(spec, 512, &wanted, &error)) {
+  if (!BuildEepromImage(EepromImageFields{}, 512, &current, &error) || !BuildEepromImage(fields, 512, &wanted, &error)) {
     return false;
   }
   UsbDevice* dev = ConnectedDevice(ctx_);

@@ -141,11 +141,11 @@ TEST(ZevSim, PassesSignalsOnAndCleansUp) {
 // The image is read once, so it may come from a stream: here a product ID no default
 // image has, read through standard input.
 TEST(ZevSim, ReadsTheEepromImageFromAStream) {
-  EepromImageSpec spec;
-  spec.productId = 0x0042;
+  EepromImageFields fields;
+  fields.productId = 0x0042;
   std::vector<uint8_t> image;
   std::string error;
-  ASSERT_TRUE(BuildEepromImage(spec, 256, &image, &error)) << error;
+  ASSERT_TRUE(BuildEepromImage(fields, 256, &image, &error)) << error;
   const std::string path = ProcessTempPath("eeprom_pid42.bin");
   std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(image.data()),
                                               static_cast<std::streamsize>(image.size()));

@@ -19,15 +19,15 @@ const std::string kResetAndList =
 
 // A 256-byte image announcing an identity of its own, in a file for the client.
 std::string WriteReprogrammedImage() {
-  EepromImageSpec spec;
-  spec.vendorId = 0xF055;
-  spec.productId = 0x0E2E;
-  spec.manufacturer = "Bench Lab";
-  spec.product = "ZEV E2E Adapter";
-  spec.serialNumber = "E2E000042";
+  EepromImageFields fields;
+  fields.vendorId = 0xF055;
+  fields.productId = 0x0E2E;
+  fields.manufacturer = "Bench Lab";
+  fields.product = "ZEV E2E Adapter";
+  fields.serialNumber = "E2E000042";
   std::vector<uint8_t> image;
   std::string error;
-  if (!BuildEepromImage(spec, 256, &image, &error)) ADD_FAILURE() << error;
+  if (!BuildEepromImage(fields, 256, &image, &error)) ADD_FAILURE() << error;
   const std::string path = ProcessTempPath("reprogrammed_eeprom.bin");
   std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(image.data()),
                                               static_cast<std::streamsize>(image.size()));

@@ -18,11 +18,11 @@ const std::string kSonyTv = std::string(ZEV_DATA_DIR) + "/edid/sony-snyd301-over
 
 // The toolset's default image with product ID 0x0003, in a file for the client.
 std::string WriteImageWithProductId3() {
-  EepromImageSpec spec;
-  spec.productId = 0x0003;
+  EepromImageFields fields;
+  fields.productId = 0x0003;
   std::vector<uint8_t> image;
   std::string error;
-  if (!BuildEepromImage(spec, 512, &image, &error)) ADD_FAILURE() << error;
+  if (!BuildEepromImage(fields, 512, &image, &error)) ADD_FAILURE() << error;
   const std::string path = ProcessTempPath("eeprom_pid3.bin");
   std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(image.data()),
                                               static_cast<std::streamsize>(image.size()));

@@ -11,10 +11,10 @@ namespace {
 
 namespace layout = eeprom_layout;
 
-std::vector<uint8_t> Build(const EepromImageSpec& spec, uint32_t partSize) {
+std::vector<uint8_t> Build(const EepromImageFields& fields, uint32_t partSize) {
   std::vector<uint8_t> bytes;
   std::string error;
-  EXPECT_TRUE(BuildEepromImage(spec, partSize, &bytes, &error)) << error;
+  EXPECT_TRUE(BuildEepromImage(fields, partSize, &bytes, &error)) << error;
   return bytes;
 }
 
@@ -22,7 +22,7 @@ std::vector<uint8_t> Build(const EepromImageSpec& spec, uint32_t partSize) {
 uint32_t Target(const std::vector<uint8_t>& bytes, uint32_t locator) { return 2u * bytes[locator + 1]; }
 
 TEST(EepromImageBuilder, DescriptorsAreFoundThroughTheirLocators) {
-  const std::vector<uint8_t> bytes = Build(ProductionImageSpec("ZEV123456"), 512);
+  const std::vector<uint8_t> bytes = Build(ProductionImageFields("ZEV123456"), 512);
   const EepromImage image(bytes);
   EXPECT_TRUE(image.HasSignature());
   std::span<const uint8_t> d;
@@ -45,7 +45,7 @@ TEST(EepromImageBuilder, DescriptorsAreFoundThroughTheirLocators) {
 }
 
 TEST(EepromImageBuilder, ProductionImageAnnouncesLinkPowerManagement) {
-  const std::vector<uint8_t> bytes = Build(ProductionImageSpec("ZEV123456"), 512);
+  const std::vector<uint8_t> bytes = Build(ProductionImageFields("ZEV123456"), 512);
   const EepromImage image(bytes);
   std::string error;
   EepromHeader header;
@@ -68,7 +68,7 @@ TEST(EepromImageBuilder, ProductionImageAnnouncesLinkPowerManagement) {
 
 TEST(EepromImageBuilder, TestImageFitsTheSmallerPartsItCan) {
   std::string error;
-  const std::vector<uint8_t> bytes = Build(TestImageSpec(), 256);
+  const std::vector<uint8_t> bytes = Build(TestImageFields(), 256);
   EXPECT_TRUE(CheckEepromImage(bytes, 256, &error)) << error;
   const EepromImage image(bytes);
   std::span<const uint8_t> bos;
@@ -81,17 +81,17 @@ TEST(EepromImageBuilder, TestImageFitsTheSmallerPartsItCan) {
     EXPECT_TRUE(image.StringText(n, &text, &error)) << n << ": " << error;
   }
   std::vector<uint8_t> small;
-  EXPECT_FALSE(BuildEepromImage(TestImageSpec(), 128, &small, &error));
+  EXPECT_FALSE(BuildEepromImage(TestImageFields(), 128, &small, &error));
   EXPECT_NE(error.find("do not fit a 128-byte part"), std::string::npos) << error;
-  EXPECT_FALSE(BuildEepromImage(TestImageSpec(), 300, &small, &error));
+  EXPECT_FALSE(BuildEepromImage(TestImageFields(), 300, &small, &error));
   EXPECT_TRUE(small.empty());
 }
 
 TEST(EepromImage, SerialNumberAtItsLocatorIsReadAndReplacedInPlace) {
-  EepromImageSpec spec;
-  spec.product = "ZEV Display Adapter (Bench)";  // places the serial number at 0xE4
-  spec.serialNumber = "ZEV000001";
-  std::vector<uint8_t> bytes = Build(spec, 512);
+  EepromImageFields fields;
+  fields.product = "ZEV Display Adapter (Bench)";  // places the serial number at 0xE4
+  fields.serialNumber = "ZEV000001";
+  std::vector<uint8_t> bytes = Build(fields, 512);
   ASSERT_EQ(bytes[0x36], 0x14);
   ASSERT_EQ(bytes[0x37], 0x72);
 
@@ -116,8 +116,8 @@ TEST(EepromImage, SerialNumberAtItsLocatorIsReadAndReplacedInPlace) {
 }
 
 TEST(EepromImage, BadImagesGetAClearError) {
-  const std::vector<uint8_t> test = Build(TestImageSpec(), 512);
-  const std::vector<uint8_t> production = Build(ProductionImageSpec("ZEV000777"), 512);
+  const std::vector<uint8_t> test = Build(TestImageFields(), 512);
+  const std::vector<uint8_t> production = Build(ProductionImageFields("ZEV000777"), 512);
   using Edit = std::function<void(std::vector<uint8_t>&)>;
   auto at = [](uint32_t locator, uint32_t offset) {
     return [=](std::vector<uint8_t>& b) -> uint8_t& { return b[2u * b[locator + 1] + offset]; };
@@ -194,7 +194,7 @@ TEST(EepromImage, ImagesTheChipIgnoresAreNoLayoutError) {
   std::u16string serial;
   EXPECT_FALSE(EepromImage(erased).SerialNumber(&serial, &error)) << "no serial number in an erased part";
   // A string the image does not hold is allowed, but has no text.
-  std::vector<uint8_t> bytes = Build(TestImageSpec(), 512);
+  std::vector<uint8_t> bytes = Build(TestImageFields(), 512);
   bytes[layout::StringLocator(4)] = 0;
   EXPECT_TRUE(CheckEepromImage(bytes, 512, &error)) << error;
   EXPECT_FALSE(EepromImage(bytes).StringText(4, &serial, &error));

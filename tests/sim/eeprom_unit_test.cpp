@@ -143,13 +143,13 @@ constexpr Cfg0Expectation kCfg0Bits[] = {
 
 TEST(EepromUnit, SignedImagePresetsItsRegistersAtPowerUpAndDeviceReset) {
   for (uint32_t cfg0 : {0x2A55u, 0x15AAu}) {
-    EepromImageSpec spec;
-    spec.cfg0 = cfg0;
-    spec.cfg1 = spec.cfg2 = spec.cfg3 = 0xFFFFFFFF;
-    spec.gpio = {0xFFFFFFFF, 0x80000001, 0x12345678, 0x7FFFFFFF};
+    EepromImageFields fields;
+    fields.cfg0 = cfg0;
+    fields.cfg1 = fields.cfg2 = fields.cfg3 = 0xFFFFFFFF;
+    fields.gpio = {0xFFFFFFFF, 0x80000001, 0x12345678, 0x7FFFFFFF};
     std::vector<uint8_t> image;
     std::string error;
-    ASSERT_TRUE(BuildEepromImage(spec, 512, &image, &error)) << error;
+    ASSERT_TRUE(BuildEepromImage(fields, 512, &image, &error)) << error;
 
     // Power-up with an erased part, then the image goes in and a device reset loads it.
     Bench bench(Filled(512, 0xFF));
@@ -182,12 +182,12 @@ TEST(EepromUnit, SignedImagePresetsItsRegistersAtPowerUpAndDeviceReset) {
 
 TEST(EepromUnit, ErasedPartGivesBuiltInDescriptorsAndNoPresets) {
   testing::SimRig rig(ChipVariant::SiliconRev1(), 0);
-  EepromImageSpec spec;
-  spec.cfg0 = 0x3FFF;
-  spec.cfg1 = 0x01010101;
+  EepromImageFields fields;
+  fields.cfg0 = 0x3FFF;
+  fields.cfg1 = 0x01010101;
   SimAdapter::Options options;
   std::string error;
-  ASSERT_TRUE(BuildEepromImage(spec, 512, &options.eeprom, &error)) << error;
+  ASSERT_TRUE(BuildEepromImage(fields, 512, &options.eeprom, &error)) << error;
   SimAdapter& adapter = rig.AddAdapter(std::move(options));
   ASSERT_TRUE(adapter.descriptors().String(3).has_value());
   EXPECT_NE(adapter.chip().Read(USB_CFG), 0u);

@@ -123,14 +123,14 @@ TEST(SimAdapter, EachTransferCostsBusTime) {
 
 TEST(SimAdapter, DescriptorsComeFromTheEepromImage) {
   SimClock clock;
-  EepromImageSpec spec;
-  spec.vendorId = 0x1209;
-  spec.productId = 0x0002;
-  spec.cfg0 = 0x9;  // self powered, LPM
-  spec.serialNumber = "SN4711";
+  EepromImageFields fields;
+  fields.vendorId = 0x1209;
+  fields.productId = 0x0002;
+  fields.cfg0 = 0x9;  // self powered, LPM
+  fields.serialNumber = "SN4711";
   SimAdapter::Options options = WithClock(clock);
   std::string error;
-  ASSERT_TRUE(BuildEepromImage(spec, 512, &options.eeprom, &error)) << error;
+  ASSERT_TRUE(BuildEepromImage(fields, 512, &options.eeprom, &error)) << error;
   SimAdapter adapter(std::move(options));
 
   const auto device = GetDescriptor(adapter, 1, 0);
@@ -200,11 +200,11 @@ TEST(SimAdapter, DeviceResetReloadsTheEepromAndRejoins) {
   SimAdapter adapter(WithClock(clock));
   std::vector<BusEvent> events;
   adapter.SetBusListener([&](BusEvent e) { events.push_back(e); });
-  EepromImageSpec spec;
-  spec.productId = 0x0003;
+  EepromImageFields fields;
+  fields.productId = 0x0003;
   std::string error;
   std::vector<uint8_t> image;
-  ASSERT_TRUE(BuildEepromImage(spec, 512, &image, &error));
+  ASSERT_TRUE(BuildEepromImage(fields, 512, &image, &error));
   adapter.eeprom().Assign(image);
   EXPECT_EQ(adapter.descriptors().ProductId(), 0x0002) << "read only at power-up and reset";
 

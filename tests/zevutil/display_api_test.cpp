@@ -274,11 +274,11 @@ TEST(ZEVResetDevice, AdapterRejoinsWithItsEepromReRead) {
   sim::SimAdapter& adapter = lib.rig.adapter();
   std::vector<sim::BusEvent> events;
   adapter.SetBusListener([&](sim::BusEvent e) { events.push_back(e); });
-  EepromImageSpec spec;
-  spec.productId = 0x0003;
+  EepromImageFields fields;
+  fields.productId = 0x0003;
   std::vector<uint8_t> image;
   std::string error;
-  ASSERT_TRUE(BuildEepromImage(spec, adapter.eeprom().size(), &image, &error)) << error;
+  ASSERT_TRUE(BuildEepromImage(fields, adapter.eeprom().size(), &image, &error)) << error;
   adapter.eeprom().Assign(image);
   ASSERT_NE(adapter.descriptors().ProductId(), 0x0003) << "read at reset, not before";
 
